@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSerialPort>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The one way into the serial port. Port numbers follow the operator's names:
+// 1 is "Com1", 50 is "Com50". Every operation that can fail returns false (or
+// nullopt) and leaves a description for a person in errorString().
+class SerialLink
+{
+public:
+    virtual ~SerialLink() = default;
+
+    // The port the next open() uses.
+    virtual bool setPortNumber(qint16 portNumber) = 0;
+    virtual std::optional<bool> isOpen() = 0;
+    // Opens at 9600 baud, 8 data bits, no parity, 1 stop bit.
+    virtual bool open() = 0;
+    // Hands every octet still queued to the system, then releases the port.
+    virtual bool close() = 0;
+    // Throws away whatever has been received and not read.
+    virtual bool discardInput() = 0;
+    // Queues `octets` exactly as they stand and hands them to the system
+    // without waiting for the line to send them.
+    virtual bool write(const QByteArray &octets) = 0;
+
+    virtual QString errorString() const = 0;
+};
+
+// A SerialLink over a real serial device.
+class SerialPortLink final : public SerialLink
+{
+public:
+    // Tells which device serves a port number.
+    using DeviceResolver = std::function<QString(qint16 portNumber)>;
+
+    explicit SerialPortLink(DeviceResolver deviceFor = &defaultDevice);
+    ~SerialPortLink() override;
+
+    bool setPortNumber(qint16 portNumber) override;
+    std::optional<bool> isOpen() override;
+    bool open() override;
+    bool close() override;
+    bool discardInput() override;
+    bool write(const QByteArray &octets) override;
+    QString errorString() const override { return m_errorString; }
+
+    // "ComN" is /dev/ttyS<N-1> on Linux and COMN on Windows.
+    static QString defaultDevice(qint16 portNumber);
+
+private:
+    QString portLabel() const;
+    QString openFailure() const;
+    QString writeFailure() const;
+    bool fail(const QString &description);
+    bool handQueuedOctetsToSystem();
+
+    DeviceResolver m_deviceFor;
+    QSerialPort m_port;
+    qint16 m_portNumber = 1;
+    QString m_device;
+    QString m_errorString;
+};
