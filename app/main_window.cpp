@@ -1,0 +1,141 @@
+#include "main_window.h"
+
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+constexpr int portCount = 50;
+const QColor grey(192, 192, 192);
+const QColor green(0, 255, 0);
+
+std::unique_ptr<SerialLink> userMappedLink()
+{
+    return std::make_unique<SerialPortLink>([](qint16 portNumber) {
+        return PortSetting().mappedDevice(portNumber).value_or(
+            SerialPortLink::defaultDevice(portNumber));
+    });
+}
+
+QFont windowFont()
+{
+    // The first family present wins; all have the proportions the controls
+    // were laid out for.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("Helvetica")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    return font;
+}
+
+void showWarningBox(QWidget *parent, const QString &description)
+{
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), description,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
+    : QWidget(parent)
+    , m_msComm1(link ? std::move(link) : userMappedLink())
+    , m_portSelection(*m_msComm1, m_portSetting,
+                      [this](const QString &description) { warn(description); })
+    , m_showWarning([this](const QString &description) { showWarningBox(this, description); })
+{
+    setObjectName(QStringLiteral("TALVEN"));
+    setWindowTitle(QStringLiteral("GPS Date Initialization"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/pictures/talven-16.png"));
+    icon.addFile(QStringLiteral(":/pictures/talven-32.png"));
+    setWindowIcon(icon);
+    setFixedSize(225, 187);
+    setFont(windowFont());
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, grey);
+    setPalette(windowPalette);
+    setAutoFillBackground(true);
+
+    m_commSel = new QComboBox(this);
+    m_commSel->setObjectName(QStringLiteral("CommSel"));
+    m_commSel->setGeometry(104, 88, 65, 21);
+    m_commSel->setToolTip(QStringLiteral("Sets the Serial Port for communicating with the Master Clock"));
+    for (int portNumber = 1; portNumber <= portCount; ++portNumber)
+        m_commSel->addItem(QStringLiteral("Com%1").arg(portNumber), portNumber);
+    m_commSel->setCurrentIndex(-1);
+
+    m_iniGps = new QPushButton(QStringLiteral("INIT GNSS DATE"), this);
+    m_iniGps->setObjectName(QStringLiteral("IniGPS"));
+    m_iniGps->setGeometry(56, 128, 113, 25);
+    m_iniGps->setToolTip(QStringLiteral("Initialize GNSS Receiver Date"));
+    QPalette buttonPalette = m_iniGps->palette();
+    buttonPalette.setColor(QPalette::Button, green);
+    m_iniGps->setPalette(buttonPalette);
+
+    m_label2 = new QLabel(QStringLiteral("Serial Port:"), this);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setGeometry(24, 88, 73, 17);
+
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setGeometry(16, 8, 80, 60);
+    m_image1->setPixmap(QPixmap(QStringLiteral(":/pictures/emblem.png")));
+
+    setTabOrder(m_iniGps, m_commSel);
+    m_iniGps->setFocus();
+
+    // activated() is the operator's choice, also of the entry already chosen.
+    connect(m_commSel, &QComboBox::activated, this, &MainWindow::selectPort);
+    connect(m_iniGps, &QPushButton::clicked, this, &MainWindow::initGnssDate);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::load()
+{
+    if (const std::optional<qint16> stored = m_portSetting.read())
+        m_portSelection.setCommNum(*stored);
+    else
+        warn(m_portSetting.errorString());
+
+    const int index = m_portSelection.commNum() - 1;
+    if (index >= -1 && index < portCount)
+        choosePortEntry(index);
+    else
+        warn(tr("The stored serial port number %1 names no port: choose one from Com1 to Com%2.")
+                 .arg(m_portSelection.commNum())
+                 .arg(portCount));
+
+    if (!m_msComm1->discardInput())
+        warn(m_msComm1->errorString());
+}
+
+void MainWindow::choosePortEntry(int index)
+{
+    m_commSel->setCurrentIndex(index);
+    if (index >= 0)
+        selectPort();
+}
+
+void MainWindow::selectPort()
+{
+    m_portSelection.run(m_commSel->currentData());
+}
+
+void MainWindow::initGnssDate()
+{
+    if (!DateCommand::sendDateInitialisation(*m_msComm1, m_clock))
+        warn(m_msComm1->errorString());
+}
+
+void MainWindow::warn(const QString &description)
+{
+    m_showWarning(description);
+}

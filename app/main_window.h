@@ -1,0 +1,63 @@
+#pragma once
+
+// TALVEN is one window driven by three events. Loading it reads the stored
+// port number (PortSetting) and selects that entry of the port list;
+// selecting an entry, by the operator or by the load, runs PortSelection,
+// which moves the serial link MSComm1 to that port and remembers it. Pressing
+// "INIT GNSS DATE" sends today's date through the link (DateCommand). Every
+// failure reaches the operator through one seam, the warning box.
+
+#include "date_command.h"
+#include "port_selection.h"
+#include "port_setting.h"
+#include "serial_link.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Without a link, the window opens the devices the user's settings map to
+    // port numbers, or the system's usual serial devices.
+    explicit MainWindow(std::unique_ptr<SerialLink> link = {}, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Brings back the port of the previous run. Runs once, before the window
+    // is first shown.
+    void load();
+
+    // Makes entry `index` the chosen one, as the operator's choice does: the
+    // port selection runs before this returns. -1 leaves no entry chosen.
+    void choosePortEntry(int index);
+
+    // Replaces the modal warning box, for tests.
+    void setShowWarning(ShowWarning showWarning) { m_showWarning = std::move(showWarning); }
+    void setClock(DateCommand::Clock clock) { m_clock = std::move(clock); }
+
+    qint16 commNum() const { return m_portSelection.commNum(); }
+    qint16 portError() const { return m_portSelection.portError(); }
+
+private:
+    void warn(const QString &description);
+    void selectPort();
+    void initGnssDate();
+
+    QComboBox *m_commSel = nullptr;
+    QPushButton *m_iniGps = nullptr;
+    std::unique_ptr<SerialLink> m_msComm1;
+    QLabel *m_label2 = nullptr;
+    QLabel *m_image1 = nullptr;
+
+    PortSetting m_portSetting;
+    PortSelection m_portSelection;
+    ShowWarning m_showWarning;
+    DateCommand::Clock m_clock = &QDate::currentDate;
+};
