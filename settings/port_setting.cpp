@@ -1,7 +1,9 @@
 #include "port_setting.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QVariant>
 
@@ -17,17 +19,46 @@ std::unique_ptr<QSettings> openStore()
                                        QStringLiteral("TALVEN"), QStringLiteral("TALVEN"));
 }
 
-QString unusableStore(const QSettings &store)
+// QSettings reads almost any file as settings, and a later write would
+// replace it with the little it made of it. A settings file is UTF-8 text
+// whose lines are blank, comments, [sections] or key=value pairs; a line
+// ending in a backslash continues on the next.
+bool isDamaged(const QString &fileName)
 {
-    if (store.status() == QSettings::FormatError)
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(file.readAll());
+    if (utf8.hasError() || text.contains(QChar::Null))
+        return true;
+    bool continued = false;
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        const QStringView trimmed = line.trimmed();
+        const bool wellFormed = continued || trimmed.isEmpty() || trimmed.startsWith(u';')
+            || trimmed.startsWith(u'#') || trimmed.contains(u'=')
+            || (trimmed.startsWith(u'[') && trimmed.endsWith(u']'));
+        if (!wellFormed)
+            return true;
+        continued = trimmed.endsWith(u'\\');
+    }
+    return false;
+}
+
+// Why the store cannot be used, if it cannot.
+std::optional<QString> storeProblem(const QSettings &store)
+{
+    if (store.status() == QSettings::FormatError || isDamaged(store.fileName()))
         return QCoreApplication::translate(
                    "PortSetting", "The settings file %1 is damaged and cannot be read. "
                                   "Correct or remove it.")
             .arg(store.fileName());
-    return QCoreApplication::translate(
-               "PortSetting", "The settings file %1 cannot be read or written. "
-                              "Check that it is a file you may read and write.")
-        .arg(store.fileName());
+    if (store.status() == QSettings::AccessError)
+        return QCoreApplication::translate(
+                   "PortSetting", "The settings file %1 cannot be read or written. "
+                                  "Check that it is a file you may read and write.")
+            .arg(store.fileName());
+    return std::nullopt;
 }
 
 // A hand-edited value holding a comma comes back from the store as a list.
@@ -52,8 +83,8 @@ std::optional<qint16> PortSetting::parsePortNumber(const QString &text)
 std::optional<qint16> PortSetting::read()
 {
     const auto store = openStore();
-    if (store->status() != QSettings::NoError) {
-        m_errorString = unusableStore(*store);
+    if (const std::optional<QString> problem = storeProblem(*store)) {
+        m_errorString = *problem;
         return std::nullopt;
     }
     const QVariant value = store->value(portNumberKey);
@@ -73,16 +104,16 @@ std::optional<qint16> PortSetting::read()
 bool PortSetting::save(qint16 portNumber)
 {
     const auto store = openStore();
-    // Writing into a store that could not be read would replace whatever the
-    // user keeps there with the little that could be parsed.
-    if (store->status() == QSettings::NoError) {
+    std::optional<QString> problem = storeProblem(*store);
+    if (!problem) {
         store->setValue(portNumberKey, QString::number(portNumber));
         store->sync();
+        problem = storeProblem(*store);
     }
-    if (store->status() != QSettings::NoError) {
-        m_errorString = QCoreApplication::translate(
-                            "PortSetting", "The serial port number was not saved. %1")
-                            .arg(unusableStore(*store));
+    if (problem) {
+        m_errorString = QCoreApplication::translate("PortSetting",
+                                                    "The serial port number was not saved. %1")
+                            .arg(*problem);
         return false;
     }
     return true;
