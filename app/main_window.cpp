@@ -53,8 +53,8 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
     setObjectName(QStringLiteral("TALVEN"));
     setWindowTitle(QStringLiteral("GPS Date Initialization"));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/pictures/talven-16.png"));
-    icon.addFile(QStringLiteral(":/pictures/talven-32.png"));
+    for (const int size : {16, 32, 64})
+        icon.addFile(QStringLiteral(":/pictures/talven-%1.png").arg(size));
     setWindowIcon(icon);
     setFixedSize(225, 187);
     setFont(windowFont());
@@ -86,7 +86,13 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
     m_image1->setGeometry(16, 8, 80, 60);
-    m_image1->setPixmap(QPixmap(QStringLiteral(":/pictures/emblem.png")));
+    // QIcon also finds emblem@2x.png, for screens scaled by 2.
+    const QIcon emblem(QStringLiteral(":/pictures/emblem.png"));
+    m_image1->setPixmap(emblem.pixmap(m_image1->size(), devicePixelRatioF()));
+    m_image1->setAccessibleName(tr("TALVEN emblem"));
+
+    m_label2->setBuddy(m_commSel);
+    m_commSel->setAccessibleName(tr("Serial Port"));
 
     setTabOrder(m_iniGps, m_commSel);
     m_iniGps->setFocus();

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws TALVEN's pictures: the wristwatch icon (16, 32 pixels and scalable)
-and the 80 x 60 emblem shown in the window's top-left corner.
+"""Draws TALVEN's pictures: the wristwatch icon (16, 32, 64 pixels and
+scalable) and the 80 x 60 emblem shown in the window's top-left corner, also
+at twice that size for screens scaled by 2.
 
 Each picture is a list of simple shapes, painted back to front. The same list
 is rasterised, with 4 x 4 supersampling, into PNG files and, for the icon,
@@ -112,16 +113,17 @@ def hex_colour(colour):
     return "#%02x%02x%02x" % colour
 
 
-def rasterise(width, height, shapes):
+def rasterise(width, height, shapes, scale=1):
+    """`width` x `height` logical pixels, each drawn as `scale` x `scale` pixels."""
     n = SUPERSAMPLING
     rows = []
-    for py in range(height):
+    for py in range(height * scale):
         row = bytearray()
-        for px in range(width):
+        for px in range(width * scale):
             red = green = blue = covered = 0
             for sy in range(n):
                 for sx in range(n):
-                    x, y = px + (sx + 0.5) / n, py + (sy + 0.5) / n
+                    x, y = (px + (sx + 0.5) / n) / scale, (py + (sy + 0.5) / n) / scale
                     colour = None
                     for shape in shapes:
                         if shape.inside(x, y):
@@ -223,10 +225,12 @@ def emblem():
 
 def main():
     OUT.mkdir(parents=True, exist_ok=True)
-    for size in (16, 32):
+    for size in (16, 32, 64):
         write_png(OUT / f"talven-{size}.png", size, size,
                   rasterise(size, size, wristwatch(size, detailed=size > 16)))
-    write_png(OUT / "emblem.png", 80, 60, rasterise(80, 60, emblem()))
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        write_png(OUT / f"emblem{suffix}.png", 80 * scale, 60 * scale,
+                  rasterise(80, 60, emblem(), scale))
     elements = "\n  ".join(shape.svg() for shape in flatten(wristwatch(32, detailed=True)))
     (OUT / "talven.svg").write_text(
         '<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">\n'

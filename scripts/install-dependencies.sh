@@ -4,7 +4,8 @@
 # command to run and stops.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev fonts-liberation2)
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev fonts-liberation2
+          appstream desktop-file-utils dpkg-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -16,6 +16,7 @@ public:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_folder.path());
     }
 
+    QString path() const { return m_folder.path(); }
     QString filePath() const { return m_folder.filePath(QStringLiteral("TALVEN/TALVEN.conf")); }
 
     void write(const QByteArray &contents) const

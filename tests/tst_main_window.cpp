@@ -4,6 +4,7 @@
 #include "pseudo_terminal.h"
 #include "settings_folder.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void portList();
     void textFitsEveryControl();
     void tabOrderAndFirstFocus();
+    void accessibleNames();
     void startUp_data();
     void startUp();
     void operatorChoosesPortsWithTheKeyboard();
@@ -202,6 +204,20 @@ void TestMainWindow::tabOrderAndFirstFocus()
     QCOMPARE(QApplication::focusWidget(), commSel);
     QTest::keyClick(&window, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), iniGps);
+}
+
+void TestMainWindow::accessibleNames()
+{
+    MainWindow window(std::make_unique<FakeSerialLink>());
+    QCOMPARE(control<QLabel>(window, "Label2")->buddy(), control<QComboBox>(window, "CommSel"));
+    for (const auto &[name, accessibleName] :
+         {std::pair{"CommSel", u"Serial Port"_s}, std::pair{"IniGPS", u"INIT GNSS DATE"_s},
+          std::pair{"Image1", u"TALVEN emblem"_s}}) {
+        QAccessibleInterface *accessible =
+            QAccessible::queryAccessibleInterface(control<QWidget>(window, name));
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
+    }
 }
 
 // Com1 and Com2 are pseudo-terminals, Com3 is a device that does not exist.
