@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLockFile>
 #include <QSettings>
 #include <QStringDecoder>
 #include <QStringList>
@@ -45,18 +46,29 @@ bool isDamaged(const QString &fileName)
     return false;
 }
 
+// QSettings locks the file while it writes. A save killed right after
+// making the lock file leaves it empty, and QSettings would then wait 30
+// seconds before taking it for stale; a real save holds it for milliseconds.
+void removeAbandonedLock(const QString &fileName)
+{
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    lock.setStaleLockTime(std::chrono::milliseconds(500));
+    if (lock.tryLock(std::chrono::seconds(1)))
+        lock.unlock();
+}
+
 // Why the store cannot be used, if it cannot.
 std::optional<QString> storeProblem(const QSettings &store)
 {
     if (store.status() == QSettings::FormatError || isDamaged(store.fileName()))
-        return QCoreApplication::translate(
-                   "PortSetting", "The settings file %1 is damaged and cannot be read. "
-                                  "Correct or remove it.")
+        return QCoreApplication::translate("PortSetting",
+                                           "The settings file %1 is damaged and cannot be read. "
+                                           "Correct or remove it.")
             .arg(store.fileName());
     if (store.status() == QSettings::AccessError)
-        return QCoreApplication::translate(
-                   "PortSetting", "The settings file %1 cannot be read or written. "
-                                  "Check that it is a file you may read and write.")
+        return QCoreApplication::translate("PortSetting",
+                                           "The settings file %1 cannot be read or written. "
+                                           "Check that it is a file you may read and write.")
             .arg(store.fileName());
     return std::nullopt;
 }
@@ -93,16 +105,18 @@ std::optional<qint16> PortSetting::read()
     const QString text = storedText(value);
     const std::optional<qint16> number = parsePortNumber(text);
     if (!number) {
-        m_errorString = QCoreApplication::translate(
-                            "PortSetting", "The stored serial port number \"%1\" in %2 is not "
-                                           "a whole number from -32768 to 32767.")
-                            .arg(text, store->fileName());
+        m_errorString
+            = QCoreApplication::translate("PortSetting",
+                                          "The stored serial port number \"%1\" in %2 is not "
+                                          "a whole number from -32768 to 32767.")
+                  .arg(text, store->fileName());
     }
     return number;
 }
 
 bool PortSetting::save(qint16 portNumber)
 {
+    removeAbandonedLock(openStore()->fileName());
     const auto store = openStore();
     std::optional<QString> problem = storeProblem(*store);
     if (!problem) {
@@ -111,9 +125,9 @@ bool PortSetting::save(qint16 portNumber)
         problem = storeProblem(*store);
     }
     if (problem) {
-        m_errorString = QCoreApplication::translate("PortSetting",
-                                                    "The serial port number was not saved. %1")
-                            .arg(*problem);
+        m_errorString
+            = QCoreApplication::translate("PortSetting", "The serial port number was not saved. %1")
+                  .arg(*problem);
         return false;
     }
     return true;
@@ -122,8 +136,8 @@ bool PortSetting::save(qint16 portNumber)
 std::optional<QString> PortSetting::mappedDevice(int portNumber) const
 {
     const auto store = openStore();
-    const QString device =
-        store->value(QStringLiteral("Ports/Com%1").arg(portNumber)).toString().trimmed();
+    const QString device
+        = store->value(QStringLiteral("Ports/Com%1").arg(portNumber)).toString().trimmed();
     if (device.isEmpty())
         return std::nullopt;
     return device;

@@ -31,17 +31,21 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<MainWindow> startWindow();
-    void press() { QTest::mouseClick(m_window->findChild<QPushButton *>(u"IniGPS"_s), Qt::LeftButton); }
+    void press()
+    {
+        QTest::mouseClick(m_window->findChild<QPushButton *>(u"IniGPS"_s), Qt::LeftButton);
+    }
     QByteArray portsSection() const
     {
-        return "[Ports]\nCom1=" + m_link1.toUtf8() + "\nCom2=" + m_com2->deviceName().toUtf8() + "\n";
+        return "[Ports]\nCom1=" + m_link1.toUtf8() + "\nCom2=" + m_com2->deviceName().toUtf8()
+            + "\n";
     }
 
     std::unique_ptr<SettingsFolder> m_folder;
     std::unique_ptr<PseudoTerminal> m_com1;
     std::unique_ptr<PseudoTerminal> m_com2;
     QTemporaryDir m_devices;
-    QString m_link1;  // a link to Com1's device, as /dev/serial/by-id has
+    QString m_link1; // a link to Com1's device, as /dev/serial/by-id has
     std::unique_ptr<MainWindow> m_window;
     QStringList m_warnings;
 };
@@ -84,7 +88,8 @@ void TestFaults::deviceGoesAwayThenAnotherPortWorks()
         QFile::remove(m_link1);
     press();
     QCOMPARE(m_warnings.size(), 1);
-    QVERIFY2(m_warnings.first().contains(u"Com1"_s) && m_warnings.first().contains(u"no longer there"_s),
+    QVERIFY2(m_warnings.first().contains(u"Com1"_s)
+                 && m_warnings.first().contains(u"no longer there"_s),
              qPrintable(m_warnings.first()));
 
     m_window->choosePortEntry(1);
@@ -130,10 +135,14 @@ void TestFaults::settingsStoreUnusable_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("startUpWarning");
 
-    QTest::newRow("file replaced by a folder") << "folder" << "cannot be read or written";
-    QTest::newRow("folder cannot be made") << "unmakeable" << "not saved";
-    QTest::newRow("file read-only") << "read-only" << "not saved";
-    QTest::newRow("file holds garbage") << "garbage" << "damaged";
+    QTest::newRow("file replaced by a folder") << "folder"
+                                               << "cannot be read or written";
+    QTest::newRow("folder cannot be made") << "unmakeable"
+                                           << "not saved";
+    QTest::newRow("file read-only") << "read-only"
+                                    << "not saved";
+    QTest::newRow("file holds garbage") << "garbage"
+                                        << "damaged";
 }
 
 // The link is a fake that opens every port: what is tested is the store.
@@ -142,7 +151,9 @@ void TestFaults::settingsStoreUnusable()
     QFETCH(QString, fault);
     QFETCH(QString, startUpWarning);
 
-    const QByteArray garbage("\x7f" "ELF\x02\x01\x01\0\0\0\0", 12);
+    const QByteArray garbage("\x7f"
+                             "ELF\x02\x01\x01\0\0\0\0",
+                             12);
     if (fault == u"folder") {
         QVERIFY(QDir().mkpath(m_folder->filePath()));
     } else if (fault == u"unmakeable") {
@@ -202,8 +213,8 @@ void TestFaults::killedWhileSavingLeavesOldOrNewValue()
         QProcess saver;
         saver.setProcessEnvironment(environment);
         saver.start(QStringLiteral(SETTINGS_SAVER), {});
-        QVERIFY(saver.waitForStarted());
-        QTest::qWait(static_cast<int>(random.bounded(5, 60)));
+        QVERIFY(saver.waitForReadyRead(10000));
+        QTest::qWait(static_cast<int>(random.bounded(0, 20)));
         saver.kill();
         QVERIFY(saver.waitForFinished());
         QCOMPARE(saver.exitStatus(), QProcess::CrashExit);

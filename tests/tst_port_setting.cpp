@@ -1,7 +1,10 @@
 #include "port_setting.h"
 #include "settings_folder.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 class TestPortSetting : public QObject
 {
@@ -17,6 +20,7 @@ private Q_SLOTS:
     void saveThatCannotWriteFails_data();
     void saveThatCannotWriteFails();
     void readsDeviceMap();
+    void saveAfterAKilledSave();
 
 private:
     std::unique_ptr<SettingsFolder> m_folder;
@@ -106,7 +110,8 @@ void TestPortSetting::saveThatCannotWriteFails()
 
     PortSetting setting;
     QVERIFY(!setting.save(7));
-    QVERIFY2(setting.errorString().contains(m_folder->filePath()), qPrintable(setting.errorString()));
+    QVERIFY2(setting.errorString().contains(m_folder->filePath()),
+             qPrintable(setting.errorString()));
     if (fault == u"damaged")
         QCOMPARE(m_folder->contents(), damaged);
 }
@@ -118,6 +123,24 @@ void TestPortSetting::readsDeviceMap()
     QCOMPARE(setting.mappedDevice(2), std::optional<QString>(QStringLiteral("/dev/ttyUSB0")));
     QCOMPARE(setting.mappedDevice(3), std::nullopt);
     QCOMPARE(setting.mappedDevice(4), std::nullopt);
+}
+
+// A save killed between making the lock file and filling it in leaves an
+// empty lock file behind; the next save must not hang on it.
+void TestPortSetting::saveAfterAKilledSave()
+{
+    m_folder->write("[Startup]\nOrvcomm=3\n");
+    QFile lock(m_folder->filePath() + u".lock"_s);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    PortSetting setting;
+    QVERIFY2(setting.save(7), qPrintable(setting.errorString()));
+    QVERIFY2(timer.elapsed() < 10000, "the save waited on the abandoned lock");
+    QCOMPARE(setting.read(), std::optional<qint16>(7));
+    QVERIFY(!lock.exists());
 }
 
 QTEST_GUILESS_MAIN(TestPortSetting)
