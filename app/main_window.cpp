@@ -1,6 +1,5 @@
 #include "main_window.h"
 
-
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -16,8 +15,9 @@ const QColor green(0, 255, 0);
 std::unique_ptr<SerialLink> userMappedLink()
 {
     return std::make_unique<SerialPortLink>([](qint16 portNumber) {
-        return PortSetting().mappedDevice(portNumber).value_or(
-            SerialPortLink::defaultDevice(portNumber));
+        return PortSetting()
+            .mappedDevice(portNumber)
+            .value_or(SerialPortLink::defaultDevice(portNumber));
     });
 }
 
@@ -66,7 +66,8 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
     m_commSel = new QComboBox(this);
     m_commSel->setObjectName(QStringLiteral("CommSel"));
     m_commSel->setGeometry(104, 88, 65, 21);
-    m_commSel->setToolTip(QStringLiteral("Sets the Serial Port for communicating with the Master Clock"));
+    m_commSel->setToolTip(
+        QStringLiteral("Sets the Serial Port for communicating with the Master Clock"));
     for (int portNumber = 1; portNumber <= portCount; ++portNumber)
         m_commSel->addItem(QStringLiteral("Com%1").arg(portNumber), portNumber);
     m_commSel->setCurrentIndex(-1);

@@ -55,9 +55,9 @@ QByteArray transmissionB(const QByteArray &frame)
 bool sendDateInitialisation(SerialLink &link, const Clock &today)
 {
     const QDate date = today();
-    const QByteArray frame = composeFrame(static_cast<quint16>(date.year()),
-                                          static_cast<quint8>(date.month()),
-                                          static_cast<quint8>(date.day()));
+    const QByteArray frame
+        = composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
+                       static_cast<quint8>(date.day()));
     return link.write(transmissionA(frame)) && link.write(transmissionB(frame));
 }
 

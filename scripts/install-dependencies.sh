@@ -5,6 +5,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev fonts-liberation2
+          clang libclang-rt-14-dev clang-format clang-tidy
           appstream desktop-file-utils dpkg-dev)
 
 missing=()

@@ -137,8 +137,7 @@ QString SerialPortLink::openFailure() const
     // A device we may use but still cannot open is held by someone else.
     if (mayReadAndWrite(m_device))
         return tr("%1 could not be opened: it is in use by another program.").arg(portLabel());
-    return cannotOpen.arg(portLabel(), m_port.errorString())
-        + QLatin1Char(' ')
+    return cannotOpen.arg(portLabel(), m_port.errorString()) + QLatin1Char(' ')
         + tr("Your user needs to be in the group \"%1\" that owns the device "
              "(sudo usermod -aG %1 $USER, then log in again).")
               .arg(QFileInfo(m_device).group());

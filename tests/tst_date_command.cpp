@@ -59,10 +59,11 @@ void TestDateCommand::everyDayOfFourCenturies()
     for (QDate date(2000, 1, 1); date.year() < 2400; date = date.addDays(1)) {
         const auto high = static_cast<quint8>(date.year() >> 8);
         const auto low = static_cast<quint8>(date.year() & 0xFF);
-        const QByteArray frame = composeFrame(static_cast<quint16>(date.year()),
-                                              static_cast<quint8>(date.month()),
-                                              static_cast<quint8>(date.day()));
-        const auto expected = static_cast<char>(0x47 ^ 0x62 ^ date.month() ^ date.day() ^ high ^ low);
+        const QByteArray frame
+            = composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
+                           static_cast<quint8>(date.day()));
+        const auto expected
+            = static_cast<char>(0x47 ^ 0x62 ^ date.month() ^ date.day() ^ high ^ low);
         const QByteArray a = transmissionA(frame);
         const QByteArray b = transmissionB(frame);
         if (a.size() != 20 || b.size() != 26 || a.at(14) != expected || b.at(14) != expected

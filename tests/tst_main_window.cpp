@@ -60,7 +60,8 @@ private Q_SLOTS:
 private:
     // A window on the real serial link, whose Com1 and Com2 are pseudo-terminals.
     std::unique_ptr<MainWindow> realWindow();
-    template<typename T> T *control(MainWindow &window, const char *name)
+    template<typename T>
+    T *control(MainWindow &window, const char *name)
     {
         return window.findChild<T *>(QString::fromLatin1(name));
     }
@@ -128,9 +129,9 @@ void TestMainWindow::layout()
     QCOMPARE(image1->pixmap().size(), QSize(80, 60));
     QCOMPARE(image1->frameShape(), QFrame::NoFrame);
 
-    for (QWidget *widget : {static_cast<QWidget *>(&window), window.findChild<QWidget *>(u"CommSel"_s),
-                            window.findChild<QWidget *>(u"IniGPS"_s),
-                            window.findChild<QWidget *>(u"Label2"_s)}) {
+    for (QWidget *widget :
+         {static_cast<QWidget *>(&window), window.findChild<QWidget *>(u"CommSel"_s),
+          window.findChild<QWidget *>(u"IniGPS"_s), window.findChild<QWidget *>(u"Label2"_s)}) {
         QCOMPARE(widget->font().pointSizeF(), 8.25);
         QCOMPARE(widget->font().weight(), QFont::Bold);
     }
@@ -184,7 +185,7 @@ void TestMainWindow::textFitsEveryControl()
                                                          QStyle::SC_ComboBoxEditField, commSel);
     QVERIFY(commSel->fontMetrics().horizontalAdvance(u"Com50"_s) <= field.width());
     for (const char *name : {"IniGPS", "Label2"}) {
-        QWidget *widget = control<QWidget>(window, name);
+        auto *widget = control<QWidget>(window, name);
         QVERIFY2(widget->sizeHint().width() <= widget->width(), name);
         QVERIFY2(widget->fontMetrics().height() <= widget->height(), name);
     }
@@ -213,8 +214,8 @@ void TestMainWindow::accessibleNames()
     for (const auto &[name, accessibleName] :
          {std::pair{"CommSel", u"Serial Port"_s}, std::pair{"IniGPS", u"INIT GNSS DATE"_s},
           std::pair{"Image1", u"TALVEN emblem"_s}}) {
-        QAccessibleInterface *accessible =
-            QAccessible::queryAccessibleInterface(control<QWidget>(window, name));
+        QAccessibleInterface *accessible
+            = QAccessible::queryAccessibleInterface(control<QWidget>(window, name));
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
     }
@@ -229,16 +230,23 @@ void TestMainWindow::startUp_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QByteArray>("storedAfter");
 
-    QTest::newRow("first run opens Com1") << QByteArray() << 0 << "" << 0 << QByteArray("Orvcomm=1");
+    QTest::newRow("first run opens Com1")
+        << QByteArray() << 0 << "" << 0 << QByteArray("Orvcomm=1");
     QTest::newRow("stored 2") << QByteArray("Orvcomm=2") << 0 << "" << 1 << QByteArray("Orvcomm=2");
     QTest::newRow("stored device missing")
         << QByteArray("Orvcomm=3") << 1 << "Com3" << 2 << QByteArray("Orvcomm=3");
-    QTest::newRow("word") << QByteArray("Orvcomm=abc") << 1 << "abc" << -1 << QByteArray("Orvcomm=abc");
-    QTest::newRow("99 names no entry") << QByteArray("Orvcomm=99") << 1 << "99" << -1 << QByteArray("Orvcomm=99");
-    QTest::newRow("0 chooses nothing") << QByteArray("Orvcomm=0") << 0 << "" << -1 << QByteArray("Orvcomm=0");
-    QTest::newRow("-5 names no entry") << QByteArray("Orvcomm=-5") << 1 << "-5" << -1 << QByteArray("Orvcomm=-5");
-    QTest::newRow("32768 too big") << QByteArray("Orvcomm=32768") << 1 << "32768" << -1 << QByteArray("Orvcomm=32768");
-    QTest::newRow("empty text") << QByteArray("Orvcomm=") << 1 << "\"\"" << -1 << QByteArray("Orvcomm=\n");
+    QTest::newRow("word") << QByteArray("Orvcomm=abc") << 1 << "abc" << -1
+                          << QByteArray("Orvcomm=abc");
+    QTest::newRow("99 names no entry")
+        << QByteArray("Orvcomm=99") << 1 << "99" << -1 << QByteArray("Orvcomm=99");
+    QTest::newRow("0 chooses nothing")
+        << QByteArray("Orvcomm=0") << 0 << "" << -1 << QByteArray("Orvcomm=0");
+    QTest::newRow("-5 names no entry")
+        << QByteArray("Orvcomm=-5") << 1 << "-5" << -1 << QByteArray("Orvcomm=-5");
+    QTest::newRow("32768 too big")
+        << QByteArray("Orvcomm=32768") << 1 << "32768" << -1 << QByteArray("Orvcomm=32768");
+    QTest::newRow("empty text") << QByteArray("Orvcomm=") << 1 << "\"\"" << -1
+                                << QByteArray("Orvcomm=\n");
     QTest::newRow("not a settings file")
         << QByteArray("\xff\x01\x02garbage") << 1 << "damaged" << -1 << QByteArray("garbage");
 }
@@ -251,10 +259,10 @@ void TestMainWindow::startUp()
     QFETCH(int, index);
     QFETCH(QByteArray, storedAfter);
 
-    const QByteArray ports = "[Ports]\nCom1=" + m_com1->deviceName().toUtf8() + "\nCom2="
-        + m_com2->deviceName().toUtf8() + "\nCom3=/dev/no-such-tty\n";
-    const QByteArray section = startup.startsWith("Orvcomm") ? "\n[Startup]\n" + startup + "\n"
-                                                              : startup;
+    const QByteArray ports = "[Ports]\nCom1=" + m_com1->deviceName().toUtf8()
+        + "\nCom2=" + m_com2->deviceName().toUtf8() + "\nCom3=/dev/no-such-tty\n";
+    const QByteArray section
+        = startup.startsWith("Orvcomm") ? "\n[Startup]\n" + startup + "\n" : startup;
     m_folder->write(ports + section);
     const QByteArray before = m_folder->contents();
 
@@ -344,8 +352,8 @@ void TestMainWindow::queuedOctetsSurviveMovingOrClosing()
 {
     QFETCH(bool, closeWindow);
 
-    m_folder->write("[Ports]\nCom1=" + m_com1->deviceName().toUtf8() + "\nCom2="
-                    + m_com2->deviceName().toUtf8() + "\n");
+    m_folder->write("[Ports]\nCom1=" + m_com1->deviceName().toUtf8()
+                    + "\nCom2=" + m_com2->deviceName().toUtf8() + "\n");
     auto window = realWindow();
     window->setClock(&workedExampleClock);
     window->load();

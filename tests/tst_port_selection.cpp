@@ -54,10 +54,12 @@ void TestPortSelection::stepsRunInOrderAndEachFailureIsShown_data()
         << QStringList{u"isOpen"_s, u"setPortNumber 7"_s, u"open Com7"_s} << none << 7 << true;
     QTest::newRow("open link is closed first")
         << QVariant(7) << true << Operations{}
-        << QStringList{u"isOpen"_s, u"close"_s, u"setPortNumber 7"_s, u"open Com7"_s} << none << 7 << true;
+        << QStringList{u"isOpen"_s, u"close"_s, u"setPortNumber 7"_s, u"open Com7"_s} << none << 7
+        << true;
     QTest::newRow("open entry chosen again reopens and stores again")
         << QVariant(3) << true << Operations{}
-        << QStringList{u"isOpen"_s, u"close"_s, u"setPortNumber 3"_s, u"open Com3"_s} << none << 3 << true;
+        << QStringList{u"isOpen"_s, u"close"_s, u"setPortNumber 3"_s, u"open Com3"_s} << none << 3
+        << true;
     QTest::newRow("port cannot be opened")
         << QVariant(7) << true << Operations{Link::Open}
         << QStringList{u"isOpen"_s, u"close"_s, u"setPortNumber 7"_s, u"open Com7"_s}
@@ -86,8 +88,8 @@ void TestPortSelection::stepsRunInOrderAndEachFailureIsShown_data()
         << QVariant() << true
         << Operations{Link::IsOpen, Link::Close, Link::SetPortNumber, Link::Open}
         << QStringList{u"isOpen"_s, u"close"_s, u"setPortNumber 3"_s, u"open Com3"_s}
-        << QStringList{u"No serial port is chosen."_s, u"open state unreadable"_s, u"close failed"_s,
-                       u"Com3 refused"_s, u"Com3 cannot be opened"_s}
+        << QStringList{u"No serial port is chosen."_s, u"open state unreadable"_s,
+                       u"close failed"_s, u"Com3 refused"_s, u"Com3 cannot be opened"_s}
         << 3 << true;
 }
 
@@ -128,7 +130,8 @@ void TestPortSelection::onlyTheSaveFails()
     selection.run(7);
 
     QCOMPARE(m_warnings.size(), 1);
-    QVERIFY2(m_warnings.first().contains(QStringLiteral("not saved")), qPrintable(m_warnings.first()));
+    QVERIFY2(m_warnings.first().contains(QStringLiteral("not saved")),
+             qPrintable(m_warnings.first()));
     QCOMPARE(selection.portError(), 1);
     QVERIFY(link.open_);
     QCOMPARE(link.portNumber, 7);

@@ -10,8 +10,8 @@ namespace {
 
 const QDate workedExampleDate(2023, 11, 30);
 const QByteArray expectedA = QByteArray::fromHex("404047620B1E07E7000000000000D00D0A1BFA85");
-const QByteArray expectedB =
-    QByteArray::fromHex("404047620B1E07E7000000000000D00D0A1B244B54 2D3330324D");
+const QByteArray expectedB
+    = QByteArray::fromHex("404047620B1E07E7000000000000D00D0A1B244B54 2D3330324D");
 
 QDate workedExampleClock()
 {
@@ -89,10 +89,14 @@ void TestSerialLink::failuresNameThePort_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("missing device") << "missing" << "No such file or directory";
-    QTest::newRow("held by another link") << "held" << "in use by another program";
-    QTest::newRow("write on a closed link") << "closed" << "not open";
-    QTest::newRow("far end hung up") << "hung up" << "no longer there";
+    QTest::newRow("missing device") << "missing"
+                                    << "No such file or directory";
+    QTest::newRow("held by another link") << "held"
+                                          << "in use by another program";
+    QTest::newRow("write on a closed link") << "closed"
+                                            << "not open";
+    QTest::newRow("far end hung up") << "hung up"
+                                     << "no longer there";
 }
 
 void TestSerialLink::failuresNameThePort()
@@ -100,8 +104,8 @@ void TestSerialLink::failuresNameThePort()
     QFETCH(QString, fault);
     QFETCH(QString, reason);
 
-    const QString device = fault == u"missing" ? QStringLiteral("/dev/no-such-tty")
-                                               : m_terminal->deviceName();
+    const QString device
+        = fault == u"missing" ? QStringLiteral("/dev/no-such-tty") : m_terminal->deviceName();
     SerialPortLink link([&](qint16) { return device; });
     QVERIFY(link.setPortNumber(7));
     SerialPortLink holder(toTerminal());
