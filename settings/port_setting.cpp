@@ -116,11 +116,13 @@ std::optional<qint16> PortSetting::read()
 
 bool PortSetting::save(qint16 portNumber)
 {
-    removeAbandonedLock(openStore()->fileName());
     const auto store = openStore();
+    const QString text = QString::number(portNumber);
     std::optional<QString> problem = storeProblem(*store);
-    if (!problem) {
-        store->setValue(portNumberKey, QString::number(portNumber));
+    // The number already stored, as at every start, is not written again.
+    if (!problem && store->value(portNumberKey) != QVariant(text)) {
+        removeAbandonedLock(store->fileName());
+        store->setValue(portNumberKey, text);
         store->sync();
         problem = storeProblem(*store);
     }

@@ -21,6 +21,7 @@ class TestFaults : public QObject
 
 private Q_SLOTS:
     void init();
+    void cleanup();
     void deviceGoesAwayThenAnotherPortWorks_data();
     void deviceGoesAwayThenAnotherPortWorks();
     void secondInstanceHoldsThePort();
@@ -59,6 +60,13 @@ void TestFaults::init()
     m_link1 = m_devices.filePath(u"com1-%1"_s.arg(QRandomGenerator::global()->generate()));
     QVERIFY(QFile::link(m_com1->deviceName(), m_link1));
     m_warnings.clear();
+}
+
+// A read-only settings folder must become removable again.
+void TestFaults::cleanup()
+{
+    QFile::setPermissions(m_folder->path() + u"/TALVEN"_s,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 std::unique_ptr<MainWindow> TestFaults::startWindow()
@@ -135,14 +143,11 @@ void TestFaults::settingsStoreUnusable_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("startUpWarning");
 
-    QTest::newRow("file replaced by a folder") << "folder"
-                                               << "cannot be read or written";
-    QTest::newRow("folder cannot be made") << "unmakeable"
-                                           << "not saved";
-    QTest::newRow("file read-only") << "read-only"
-                                    << "not saved";
-    QTest::newRow("file holds garbage") << "garbage"
-                                        << "damaged";
+    // An empty start-up warning: start-up finds the number stored and writes nothing.
+    QTest::newRow("file replaced by a folder") << u"folder"_s << u"cannot be read or written"_s;
+    QTest::newRow("folder cannot be made") << u"unmakeable"_s << u"not saved"_s;
+    QTest::newRow("file read-only") << u"read-only"_s << u""_s;
+    QTest::newRow("file holds garbage") << u"garbage"_s << u"damaged"_s;
 }
 
 // The link is a fake that opens every port: what is tested is the store.
@@ -151,9 +156,7 @@ void TestFaults::settingsStoreUnusable()
     QFETCH(QString, fault);
     QFETCH(QString, startUpWarning);
 
-    const QByteArray garbage("\x7f"
-                             "ELF\x02\x01\x01\0\0\0\0",
-                             12);
+    const QByteArray garbage = QByteArray::fromHex("7f454c46020101000000000000");
     if (fault == u"folder") {
         QVERIFY(QDir().mkpath(m_folder->filePath()));
     } else if (fault == u"unmakeable") {
@@ -173,11 +176,12 @@ void TestFaults::settingsStoreUnusable()
     m_window = std::make_unique<MainWindow>(std::make_unique<FakeSerialLink>());
     m_window->setShowWarning([this](const QString &text) { m_warnings << text; });
     m_window->load();
-    QCOMPARE(m_warnings.size(), 1);
-    QVERIFY2(m_warnings.first().contains(startUpWarning), qPrintable(m_warnings.first()));
+    const int startUpWarnings = startUpWarning.isEmpty() ? 0 : 1;
+    QCOMPARE(m_warnings.size(), startUpWarnings);
+    QVERIFY2(m_warnings.join(u'\n').contains(startUpWarning), qPrintable(m_warnings.join(u'\n')));
 
     m_window->choosePortEntry(1);
-    QCOMPARE(m_warnings.size(), 2);
+    QCOMPARE(m_warnings.size(), startUpWarnings + 1);
     QVERIFY2(m_warnings.last().contains(u"not saved"_s), qPrintable(m_warnings.last()));
     QCOMPARE(m_window->commNum(), 2);
     if (fault == u"garbage")
