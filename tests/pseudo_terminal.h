@@ -17,6 +17,7 @@ public:
 
     bool isValid() const { return m_controller >= 0; }
     QString deviceName() const { return m_deviceName; }
+    int controllerHandle() const { return m_controller; }
 
     // Reads until `count` octets have arrived or `timeoutMs` has passed.
     QByteArray read(int count, int timeoutMs = 2000);
