@@ -1,5 +1,7 @@
-// Resident memory across 10,000 presses and 1,000 port changes against two
-// pseudo-terminals: taken after the first 1,000 presses and at the end.
+// Resident memory across presses and port changes (one every ten presses)
+// against two pseudo-terminals, taken after every tenth of the run; the
+// first tenth is the baseline.
+//   bench_soak_memory [PRESSES]        # default 10,000
 #include "main_window.h"
 #include "memory.h"
 #include "pseudo_terminal.h"
@@ -9,6 +11,7 @@
 #include <QPushButton>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char *argv[])
 {
@@ -24,9 +27,10 @@ int main(int argc, char *argv[])
     window.load();
     auto *iniGps = window.findChild<QPushButton *>(QStringLiteral("IniGPS"));
 
+    const int presses = argc > 1 ? std::atoi(argv[1]) : 10000;
     qint64 settled = 0;
     PseudoTerminal *current = &com1;
-    for (int press = 0; press < 10000; ++press) {
+    for (int press = 0; press < presses; ++press) {
         if (press % 10 == 0) {
             current = current == &com1 ? &com2 : &com1;
             window.choosePortEntry(current == &com1 ? 0 : 1);
@@ -36,12 +40,13 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "press %d did not arrive\n", press);
             return 1;
         }
-        if (press == 999)
-            settled = statusKilobytes("VmRSS");
+        if ((press + 1) % (presses / 10) == 0) {
+            const qint64 now = statusKilobytes("VmRSS");
+            if (settled == 0)
+                settled = now;
+            std::printf("after %6d presses and %5d port changes: resident %lld kB (%+lld kB)\n",
+                        press + 1, (press + 10) / 10, now, now - settled);
+        }
     }
-    const qint64 end = statusKilobytes("VmRSS");
-    std::printf("resident memory after 1,000 presses %lld kB, after 10,000 presses and 1,000 port"
-                " changes %lld kB, growth %lld kB\n",
-                settled, end, end - settled);
     return 0;
 }

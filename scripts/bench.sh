@@ -11,4 +11,4 @@ cmake --build build-bench --parallel "$(nproc)" >/dev/null
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 build-bench/bench/bench_press_to_wire 2000
 build-bench/bench/bench_startup 30
-build-bench/bench/bench_soak_memory
+build-bench/bench/bench_soak_memory 50000
