@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     const int presses = argc > 1 ? std::atoi(argv[1]) : 2000;
     SettingsFolder folder;
     PseudoTerminal com1;
-    folder.write("[Ports]\nCom1=" + com1.deviceName().toUtf8() + "\n");
+    folder.write(SettingsFolder::portsSection({com1.deviceName()}));
 
     MainWindow window;
     int warnings = 0;

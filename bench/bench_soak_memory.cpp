@@ -19,8 +19,7 @@ int main(int argc, char *argv[])
     SettingsFolder folder;
     PseudoTerminal com1;
     PseudoTerminal com2;
-    folder.write("[Ports]\nCom1=" + com1.deviceName().toUtf8() + "\nCom2="
-                 + com2.deviceName().toUtf8() + "\n");
+    folder.write(SettingsFolder::portsSection({com1.deviceName(), com2.deviceName()}));
     MainWindow window;
     int warnings = 0;
     window.setShowWarning([&](const QString &) { ++warnings; });

@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
     const int runs = argc > 1 ? std::atoi(argv[1]) : 30;
     SettingsFolder folder;
     PseudoTerminal com1;
-    folder.write("[Ports]\nCom1=" + com1.deviceName().toUtf8() + "\n[Startup]\nOrvcomm=1\n");
+    folder.write(SettingsFolder::portsSection({com1.deviceName()}) + "[Startup]\nOrvcomm=1\n");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // The per-user settings store of this process, moved into a temporary folder
@@ -14,6 +15,15 @@ public:
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_folder.path());
+    }
+
+    // A "Ports" section that maps Com1, Com2, ... to `devices`, in order.
+    static QByteArray portsSection(const QStringList &devices)
+    {
+        QByteArray section = "[Ports]\n";
+        for (qsizetype index = 0; index < devices.size(); ++index)
+            section += "Com" + QByteArray::number(index + 1) + '=' + devices[index].toUtf8() + '\n';
+        return section;
     }
 
     QString path() const { return m_folder.path(); }

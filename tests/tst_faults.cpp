@@ -38,8 +38,7 @@ private:
     }
     QByteArray portsSection() const
     {
-        return "[Ports]\nCom1=" + m_link1.toUtf8() + "\nCom2=" + m_com2->deviceName().toUtf8()
-            + "\n";
+        return SettingsFolder::portsSection({m_link1, m_com2->deviceName()});
     }
 
     std::unique_ptr<SettingsFolder> m_folder;

@@ -259,8 +259,8 @@ void TestMainWindow::startUp()
     QFETCH(int, index);
     QFETCH(QByteArray, storedAfter);
 
-    const QByteArray ports = "[Ports]\nCom1=" + m_com1->deviceName().toUtf8()
-        + "\nCom2=" + m_com2->deviceName().toUtf8() + "\nCom3=/dev/no-such-tty\n";
+    const QByteArray ports = SettingsFolder::portsSection(
+        {m_com1->deviceName(), m_com2->deviceName(), u"/dev/no-such-tty"_s});
     const QByteArray section
         = startup.startsWith("Orvcomm") ? "\n[Startup]\n" + startup + "\n" : startup;
     m_folder->write(ports + section);
@@ -308,7 +308,7 @@ void TestMainWindow::choosingTheSameEntryAgainSelectsAgain()
 
 void TestMainWindow::pressSendsTodaysDateAndChangesNothing()
 {
-    m_folder->write("[Ports]\nCom1=" + m_com1->deviceName().toUtf8() + "\n");
+    m_folder->write(SettingsFolder::portsSection({m_com1->deviceName()}));
     auto window = realWindow();
     window->load();
     window->show();
@@ -352,8 +352,7 @@ void TestMainWindow::queuedOctetsSurviveMovingOrClosing()
 {
     QFETCH(bool, closeWindow);
 
-    m_folder->write("[Ports]\nCom1=" + m_com1->deviceName().toUtf8()
-                    + "\nCom2=" + m_com2->deviceName().toUtf8() + "\n");
+    m_folder->write(SettingsFolder::portsSection({m_com1->deviceName(), m_com2->deviceName()}));
     auto window = realWindow();
     window->setClock(&workedExampleClock);
     window->load();

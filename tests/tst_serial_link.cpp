@@ -96,7 +96,8 @@ void TestSerialLink::failuresNameThePort_data()
     QTest::newRow("held by another link") << u"held"_s << u"in use by another program"_s;
     QTest::newRow("write on a closed link") << u"closed"_s << u"not open"_s;
     QTest::newRow("far end hung up") << u"hung up"_s << u"no longer there"_s;
-    QTest::newRow("no permission") << u"denied"_s << u"Permission denied. Your user needs to be in the group"_s;
+    QTest::newRow("no permission")
+        << u"denied"_s << u"Permission denied. Your user needs to be in the group"_s;
 }
 
 void TestSerialLink::failuresNameThePort()

@@ -26,8 +26,7 @@ void TestSoak::pressesAndPortChanges()
     SettingsFolder folder;
     PseudoTerminal com1;
     PseudoTerminal com2;
-    folder.write("[Ports]\nCom1=" + com1.deviceName().toUtf8()
-                 + "\nCom2=" + com2.deviceName().toUtf8() + "\n");
+    folder.write(SettingsFolder::portsSection({com1.deviceName(), com2.deviceName()}));
     const QDate date(2024, 2, 29);
     const QByteArray frame = DateCommand::composeFrame(2024, 2, 29);
     const QByteArray expected
