@@ -20,53 +20,52 @@ public:
 
     bool setPortNumber(qint16 number) override
     {
-        calls << QStringLiteral("setPortNumber %1").arg(number);
-        if (failing.contains(SetPortNumber))
-            return fail(QStringLiteral("Com%1 refused").arg(number));
+        if (!attempt(SetPortNumber, QStringLiteral("setPortNumber %1").arg(number),
+                     QStringLiteral("Com%1 refused").arg(number)))
+            return false;
         portNumber = number;
         return true;
     }
     std::optional<bool> isOpen() override
     {
-        calls << QStringLiteral("isOpen");
-        if (failing.contains(IsOpen)) {
-            fail(QStringLiteral("open state unreadable"));
+        if (!attempt(IsOpen, QStringLiteral("isOpen"), QStringLiteral("open state unreadable")))
             return std::nullopt;
-        }
         return open_;
     }
     bool open() override
     {
-        calls << QStringLiteral("open Com%1").arg(portNumber);
-        if (failing.contains(Open))
-            return fail(QStringLiteral("Com%1 cannot be opened").arg(portNumber));
+        if (!attempt(Open, QStringLiteral("open Com%1").arg(portNumber),
+                     QStringLiteral("Com%1 cannot be opened").arg(portNumber)))
+            return false;
         open_ = true;
         return true;
     }
     bool close() override
     {
-        calls << QStringLiteral("close");
-        if (failing.contains(Close))
-            return fail(QStringLiteral("close failed"));
+        if (!attempt(Close, QStringLiteral("close"), QStringLiteral("close failed")))
+            return false;
         open_ = false;
         return true;
     }
     bool discardInput() override
     {
-        calls << QStringLiteral("discardInput");
-        return !failing.contains(DiscardInput) || fail(QStringLiteral("discard failed"));
+        return attempt(DiscardInput, QStringLiteral("discardInput"),
+                       QStringLiteral("discard failed"));
     }
     bool write(const QByteArray &octets) override
     {
-        calls << QStringLiteral("write %1").arg(octets.size());
-        return !failing.contains(Write) || fail(QStringLiteral("write failed"));
+        return attempt(Write, QStringLiteral("write %1").arg(octets.size()),
+                       QStringLiteral("write failed"));
     }
     QString errorString() const override { return m_errorString; }
 
 private:
-    bool fail(const QString &description)
+    bool attempt(Operation operation, const QString &call, const QString &failure)
     {
-        m_errorString = description;
+        calls << call;
+        if (!failing.contains(operation))
+            return true;
+        m_errorString = failure;
         return false;
     }
 

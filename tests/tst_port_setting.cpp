@@ -17,8 +17,6 @@ private Q_SLOTS:
     void refusesUnreadableText_data();
     void refusesUnreadableText();
     void saveReplacesOnlyTheNumber();
-    void saveThatCannotWriteFails_data();
-    void saveThatCannotWriteFails();
     void readsDeviceMap();
     void saveAfterAKilledSave();
 
@@ -26,17 +24,14 @@ private:
     std::unique_ptr<SettingsFolder> m_folder;
 };
 
+// Start-up with stored "abc", "99", "0", "-5", "32768", empty text and a
+// damaged file is tested on the window; these are the remaining forms.
 void TestPortSetting::readsStoredNumber_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("number");
 
-    QTest::newRow("first run: nothing stored") << QByteArray() << 1;
     QTest::newRow("other keys only") << QByteArray("[Ports]\nCom1=/dev/ttyUSB0\n") << 1;
-    QTest::newRow("7") << QByteArray("[Startup]\nOrvcomm=7\n") << 7;
-    QTest::newRow("hand-edited 99") << QByteArray("[Startup]\nOrvcomm=99\n") << 99;
-    QTest::newRow("0") << QByteArray("[Startup]\nOrvcomm=0\n") << 0;
-    QTest::newRow("-5") << QByteArray("[Startup]\nOrvcomm=-5\n") << -5;
     QTest::newRow("surrounding spaces") << QByteArray("[Startup]\nOrvcomm=\" 12 \"\n") << 12;
     QTest::newRow("lowest 16-bit") << QByteArray("[Startup]\nOrvcomm=-32768\n") << -32768;
 }
@@ -46,8 +41,7 @@ void TestPortSetting::readsStoredNumber()
     QFETCH(QByteArray, file);
     QFETCH(int, number);
 
-    if (!file.isEmpty())
-        m_folder->write(file);
+    m_folder->write(file);
     PortSetting setting;
     QCOMPARE(setting.read(), std::optional<qint16>(static_cast<qint16>(number)));
 }
@@ -57,13 +51,8 @@ void TestPortSetting::refusesUnreadableText_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("quoted");
 
-    QTest::newRow("word") << QByteArray("[Startup]\nOrvcomm=abc\n") << "\"abc\"";
-    QTest::newRow("above 16 bits") << QByteArray("[Startup]\nOrvcomm=32768\n") << "\"32768\"";
-    QTest::newRow("empty text") << QByteArray("[Startup]\nOrvcomm=\n") << "\"\"";
     QTest::newRow("fraction") << QByteArray("[Startup]\nOrvcomm=7.5\n") << "\"7.5\"";
     QTest::newRow("list") << QByteArray("[Startup]\nOrvcomm=1, 2\n") << "\"1, 2\"";
-    QTest::newRow("not a settings file")
-        << QByteArray("\x01\xff[Startup\n=\x80\x81\0garbage", 20) << "damaged";
 }
 
 void TestPortSetting::refusesUnreadableText()
@@ -88,32 +77,6 @@ void TestPortSetting::saveReplacesOnlyTheNumber()
     QCOMPARE(setting.read(), std::optional<qint16>(7));
     QCOMPARE(setting.mappedDevice(3), std::optional<QString>(QStringLiteral("/dev/ttyUSB0")));
     QVERIFY(m_folder->contents().contains("Orvcomm=7\n"));
-}
-
-void TestPortSetting::saveThatCannotWriteFails_data()
-{
-    QTest::addColumn<QString>("fault");
-
-    QTest::newRow("file is a folder") << "folder";
-    QTest::newRow("damaged file") << "damaged";
-}
-
-void TestPortSetting::saveThatCannotWriteFails()
-{
-    QFETCH(QString, fault);
-
-    const QByteArray damaged("\xff\xfe[Startup\n\x80=\x81\n", 14);
-    if (fault == u"folder")
-        QVERIFY(QDir().mkpath(m_folder->filePath()));
-    else
-        m_folder->write(damaged);
-
-    PortSetting setting;
-    QVERIFY(!setting.save(7));
-    QVERIFY2(setting.errorString().contains(m_folder->filePath()),
-             qPrintable(setting.errorString()));
-    if (fault == u"damaged")
-        QCOMPARE(m_folder->contents(), damaged);
 }
 
 void TestPortSetting::readsDeviceMap()

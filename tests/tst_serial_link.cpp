@@ -30,11 +30,9 @@ class TestSerialLink : public QObject
 private Q_SLOTS:
     void init();
     void opensAt9600Baud8N1();
-    void sendPutsAThenBOnTheWire();
-    void twoPressesSendABAB();
+    void pressesPutABOnTheWireInOrder();
     void failuresNameThePort_data();
     void failuresNameThePort();
-    void closingHandsOverQueuedOctets();
 
 private:
     SerialPortLink::DeviceResolver toTerminal()
@@ -64,25 +62,17 @@ void TestSerialLink::opensAt9600Baud8N1()
     QCOMPARE(line.c_cflag & CSTOPB, tcflag_t(0));
 }
 
-void TestSerialLink::sendPutsAThenBOnTheWire()
+void TestSerialLink::pressesPutABOnTheWireInOrder()
 {
     SerialPortLink link(toTerminal());
     QVERIFY2(link.open(), qPrintable(link.errorString()));
 
     QVERIFY2(sendDateInitialisation(link, &workedExampleClock), qPrintable(link.errorString()));
-
     QCOMPARE(m_terminal->read(46), expectedA + expectedB);
     QCOMPARE(m_terminal->readRest(), QByteArray());
-}
-
-void TestSerialLink::twoPressesSendABAB()
-{
-    SerialPortLink link(toTerminal());
-    QVERIFY2(link.open(), qPrintable(link.errorString()));
 
     QVERIFY(sendDateInitialisation(link, &workedExampleClock));
     QVERIFY(sendDateInitialisation(link, &workedExampleClock));
-
     QCOMPARE(m_terminal->read(92), expectedA + expectedB + expectedA + expectedB);
     QCOMPARE(m_terminal->readRest(), QByteArray());
 }
@@ -134,16 +124,6 @@ void TestSerialLink::failuresNameThePort()
              qPrintable(link.errorString()));
     QVERIFY2(link.errorString().contains(reason), qPrintable(link.errorString()));
     QVERIFY(!link.errorString().contains(QStringLiteral("Unknown error")));
-}
-
-void TestSerialLink::closingHandsOverQueuedOctets()
-{
-    {
-        SerialPortLink link(toTerminal());
-        QVERIFY(link.open());
-        QVERIFY(sendDateInitialisation(link, &workedExampleClock));
-    }
-    QCOMPARE(m_terminal->read(46), expectedA + expectedB);
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)
