@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws TALVEN's pictures: the wristwatch icon (16, 32, 64 pixels and
-scalable) and the 80 x 60 emblem shown in the window's top-left corner, also
+"""Draws TALVEN's pictures: the wristwatch icon (16, 32, 64 pixels, scalable,
+and as a Windows icon file) and the 80 x 60 emblem shown in the window's top-left corner, also
 at twice that size for screens scaled by 2.
 
 Each picture is a list of simple shapes, painted back to front. The same list
@@ -153,6 +153,19 @@ def write_png(path, width, height, rows):
     path.write_bytes(png)
 
 
+def write_ico(path, pngs):
+    """An icon file for the Windows program file, holding the PNGs as they are."""
+    images = [png.read_bytes() for png in pngs]
+    offset = 6 + 16 * len(images)
+    directory = b""
+    for image in images:
+        width, height = struct.unpack(">II", image[16:24])
+        directory += struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, 1, 32,
+                                 len(image), offset)
+        offset += len(image)
+    path.write_bytes(struct.pack("<HHH", 0, 1, len(images)) + directory + b"".join(images))
+
+
 def wristwatch(size, detailed):
     """A watch seen from the front, on a 32-unit grid scaled to `size`."""
     s = size / 32
@@ -225,9 +238,11 @@ def emblem():
 
 def main():
     OUT.mkdir(parents=True, exist_ok=True)
-    for size in (16, 32, 64):
+    icon_sizes = (16, 32, 64)
+    for size in icon_sizes:
         write_png(OUT / f"talven-{size}.png", size, size,
                   rasterise(size, size, wristwatch(size, detailed=size > 16)))
+    write_ico(OUT / "talven.ico", [OUT / f"talven-{size}.png" for size in icon_sizes])
     for scale, suffix in ((1, ""), (2, "@2x")):
         write_png(OUT / f"emblem{suffix}.png", 80 * scale, 60 * scale,
                   rasterise(80, 60, emblem(), scale))
