@@ -33,6 +33,12 @@ QByteArray composeFrame(quint16 year, quint8 month, quint8 day)
     return frame;
 }
 
+QByteArray composeFrame(const QDate &date)
+{
+    return composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
+                        static_cast<quint8>(date.day()));
+}
+
 quint8 frameChecksum(const QByteArray &frame)
 {
     // The two leading "@" are not covered.
@@ -54,10 +60,7 @@ QByteArray transmissionB(const QByteArray &frame)
 
 bool sendDateInitialisation(SerialLink &link, const Clock &today)
 {
-    const QDate date = today();
-    const QByteArray frame
-        = composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
-                       static_cast<quint8>(date.day()));
+    const QByteArray frame = composeFrame(today());
     return link.write(transmissionA(frame)) && link.write(transmissionB(frame));
 }
 

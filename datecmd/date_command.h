@@ -16,6 +16,7 @@ class SerialLink;
 namespace DateCommand {
 
 QByteArray composeFrame(quint16 year, quint8 month, quint8 day);
+QByteArray composeFrame(const QDate &date);
 quint8 frameChecksum(const QByteArray &frame);
 QByteArray transmissionA(const QByteArray &frame);
 QByteArray transmissionB(const QByteArray &frame);

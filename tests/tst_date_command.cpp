@@ -59,9 +59,7 @@ void TestDateCommand::everyDayOfFourCenturies()
     for (QDate date(2000, 1, 1); date.year() < 2400; date = date.addDays(1)) {
         const auto high = static_cast<quint8>(date.year() >> 8);
         const auto low = static_cast<quint8>(date.year() & 0xFF);
-        const QByteArray frame
-            = composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
-                           static_cast<quint8>(date.day()));
+        const QByteArray frame = composeFrame(date);
         const auto expected
             = static_cast<char>(0x47 ^ 0x62 ^ date.month() ^ date.day() ^ high ^ low);
         const QByteArray a = transmissionA(frame);

@@ -25,9 +25,7 @@ QDate workedExampleClock()
 
 QByteArray transmissionsFor(const QDate &date)
 {
-    const QByteArray frame = DateCommand::composeFrame(static_cast<quint16>(date.year()),
-                                                       static_cast<quint8>(date.month()),
-                                                       static_cast<quint8>(date.day()));
+    const QByteArray frame = DateCommand::composeFrame(date);
     return DateCommand::transmissionA(frame) + DateCommand::transmissionB(frame);
 }
 
