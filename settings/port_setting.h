@@ -1,32 +1,37 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
 
 // The one value TALVEN remembers between runs: the number of the serial port
-// chosen last, kept in the per-user settings store (on Linux the file
-// ~/.config/TALVEN/TALVEN.conf) as section "Startup", key "Orvcomm", value the
-// port number as decimal text. The same store may map a port number to a
-// device of the user's choice in section "Ports" ("Com3=/dev/ttyUSB0"); TALVEN
-// reads that map but never writes it.
+// chosen last, kept in the per-user settings file (filePath()) as section
+// "Startup", key "Orvcomm", value the port number as decimal text. The same
+// file may pin a port number to a device of the user's choice in section
+// "Ports" ("Com3=/dev/ttyUSB0"); TALVEN reads that section but never writes
+// it.
 //
-// Every operation opens the store afresh, so a change made by hand while the
-// program runs is seen by the next read.
+// Every operation opens the file afresh, so a change made by hand while the
+// program runs is seen by the next read. Only an ordinary file of a size a
+// settings file can have is ever read or written.
 class PortSetting
 {
 public:
+    // $XDG_CONFIG_HOME/TALVEN/TALVEN.conf, by default under ~/.config.
+    static QString filePath();
+
     // The stored port number, or 1 when none is stored. Fails (nullopt, with
-    // errorString()) when the store cannot be read or the stored text is not
+    // errorString()) when the file cannot be read or the stored text is not
     // a 16-bit integer.
     std::optional<qint16> read();
 
     // Replaces the stored port number with the decimal text of `portNumber`.
     bool save(qint16 portNumber);
 
-    // The device the user mapped to port `portNumber` ("Ports", "ComN"), or
-    // nullopt when there is no usable mapping.
-    std::optional<QString> mappedDevice(int portNumber) const;
+    // The "Ports" section: the devices the user pinned to port numbers. Empty
+    // when the file cannot be read.
+    QHash<qint16, QString> pinnedDevices() const;
 
     QString errorString() const { return m_errorString; }
 
