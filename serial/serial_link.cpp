@@ -1,7 +1,12 @@
 #include "serial_link.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -20,11 +25,40 @@ bool mayReadAndWrite(const QString &device)
     return info.isReadable() && info.isWritable();
 }
 
+// A plain file or a folder named as a port is never opened for writing.
+bool isNotADevice(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    struct stat status = {};
+    return ::stat(QFile::encodeName(device).constData(), &status) == 0 && !S_ISCHR(status.st_mode);
+#else
+    Q_UNUSED(device);
+    return false;
+#endif
+}
+
+// How QSerialPort reports a device that went away: with whatever errno was
+// left over, so its own text would only mislead.
+bool deviceIsGone(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::WriteError
+        || error == QSerialPort::ResourceError;
+}
+
 } // namespace
 
-SerialPortLink::SerialPortLink(DeviceResolver deviceFor)
-    : m_deviceFor(std::move(deviceFor))
+SerialPortLink::SerialPortLink(PortDirectory ports)
+    : m_ports(std::move(ports))
 {
+    // Queued, as QSerialPort reports the error from inside its own handling;
+    // by then the port may have been opened afresh, which clears the error.
+    QObject::connect(
+        &m_port, &QSerialPort::errorOccurred, &m_port,
+        [this] {
+            if (m_port.isOpen() && deviceIsGone(m_port.error()))
+                releaseVanishedDevice();
+        },
+        Qt::QueuedConnection);
 }
 
 SerialPortLink::~SerialPortLink()
@@ -33,19 +67,12 @@ SerialPortLink::~SerialPortLink()
     close();
 }
 
-QString SerialPortLink::defaultDevice(qint16 portNumber)
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
-#endif
-}
-
 bool SerialPortLink::setPortNumber(qint16 portNumber)
 {
     if (portNumber < 1)
         return fail(tr("Com%1 is not a serial port: port numbers start at 1.").arg(portNumber));
+    if (portNumber != m_portNumber)
+        m_device.clear();
     m_portNumber = portNumber;
     return true;
 }
@@ -57,9 +84,16 @@ std::optional<bool> SerialPortLink::isOpen()
 
 bool SerialPortLink::open()
 {
+    m_deviceVanished = false;
     if (m_port.isOpen())
         return fail(tr("%1 is already open.").arg(portLabel()));
-    m_device = m_deviceFor(m_portNumber);
+    const std::optional<QString> device = m_ports.deviceFor(m_portNumber);
+    m_device = device.value_or(QString());
+    if (!device)
+        return fail(tr("%1 has no device on this machine.").arg(portLabel()) + QLatin1Char(' ')
+                    + machinePorts());
+    if (isNotADevice(m_device))
+        return fail(tr("%1 is not a serial device.").arg(portLabel()));
     m_port.setPortName(m_device);
     if (!m_port.open(QIODevice::ReadWrite))
         return fail(openFailure());
@@ -101,15 +135,24 @@ bool SerialPortLink::discardInput()
 
 bool SerialPortLink::write(const QByteArray &octets)
 {
+    if (m_deviceVanished && !reopenVanishedDevice())
+        return false;
     if (!m_port.isOpen())
         return fail(tr("Nothing was sent to %1: the port is not open.").arg(portLabel()));
     m_port.clearError();
     if (m_port.write(octets) == octets.size() && handQueuedOctetsToSystem())
         return true;
-    const QString reason = writeFailure();
+    const QSerialPort::SerialPortError error = m_port.error();
+    const QString reason = error == QSerialPort::NoError ? tr("the device did not take the octets")
+                                                         : m_port.errorString();
     // Octets left queued would otherwise go out ahead of the next press.
     m_port.clear(QSerialPort::Output);
-    return fail(tr("Sending to %1 failed: %2.").arg(portLabel(), reason));
+    if (!deviceIsGone(error))
+        return fail(tr("Sending to %1 failed: %2.").arg(portLabel(), reason));
+    releaseVanishedDevice();
+    return fail(tr("Sending to %1 failed: the device is no longer there (unplugged, switched off "
+                   "or hung up). Plug it back in and press again.")
+                    .arg(portLabel()));
 }
 
 bool SerialPortLink::handQueuedOctetsToSystem()
@@ -123,39 +166,67 @@ bool SerialPortLink::handQueuedOctetsToSystem()
     return true;
 }
 
+void SerialPortLink::releaseVanishedDevice()
+{
+    m_port.clear(QSerialPort::Output);
+    m_port.close();
+    m_deviceVanished = true;
+}
+
+// Only the device that vanished is taken again: after a replug the same
+// number may have come to stand for another device.
+bool SerialPortLink::reopenVanishedDevice()
+{
+    const QString vanished = m_device;
+    if (m_ports.deviceFor(m_portNumber) == vanished && open())
+        return true;
+    m_device = vanished;
+    m_deviceVanished = true;
+    return fail(tr("Nothing was sent to %1: the device is no longer there. Plug it back in and "
+                   "press again.")
+                    .arg(portLabel()));
+}
+
 QString SerialPortLink::portLabel() const
 {
-    const QString device = m_port.isOpen() ? m_device : m_deviceFor(m_portNumber);
-    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(device);
+    if (m_device.isEmpty())
+        return QStringLiteral("Com%1").arg(m_portNumber);
+    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(m_device);
+}
+
+QString SerialPortLink::machinePorts() const
+{
+    const QString present = m_ports.presentPorts();
+    if (present.isEmpty())
+        return tr("This machine has no serial port now: plug in the USB serial adapter, then "
+                  "choose its port.");
+    return tr("This machine's serial ports: %1.").arg(present);
 }
 
 QString SerialPortLink::openFailure() const
 {
-    const QString cannotOpen = tr("%1 could not be opened: %2.");
-    if (m_port.error() != QSerialPort::PermissionError)
-        return cannotOpen.arg(portLabel(), m_port.errorString());
-    // A device we may use but still cannot open is held by someone else.
-    if (mayReadAndWrite(m_device))
-        return tr("%1 could not be opened: it is in use by another program.").arg(portLabel());
-    return cannotOpen.arg(portLabel(), m_port.errorString()) + QLatin1Char(' ')
-        + tr("Your user needs to be in the group \"%1\" that owns the device "
-             "(sudo usermod -aG %1 $USER, then log in again).")
-              .arg(QFileInfo(m_device).group());
-}
-
-QString SerialPortLink::writeFailure() const
-{
     switch (m_port.error()) {
-    case QSerialPort::NoError:
-        return tr("the device did not take the octets");
-    // QSerialPort reports a vanished device with whatever errno was left
-    // over, which would only mislead.
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
+    case QSerialPort::DeviceNotFoundError:
+        return tr("%1 is not there: plug the device in or switch it on, then choose the port "
+                  "again.")
+            .arg(portLabel());
+    // A device that is no terminal, such as /dev/null, fails with ENOTTY.
+    case QSerialPort::UnsupportedOperationError:
+        return tr("%1 is not a serial device.").arg(portLabel());
+    // The kernel keeps UART nodes for ports that may have no UART behind them.
     case QSerialPort::ResourceError:
-        return tr("the device is no longer there (unplugged, switched off or hung up)");
+        return tr("%1 could not be opened: no serial port hardware answers at this device.")
+                   .arg(portLabel())
+            + QLatin1Char(' ') + machinePorts();
+    case QSerialPort::PermissionError:
+        // A device we may use but still cannot open is held by someone else.
+        if (mayReadAndWrite(m_device))
+            return tr("%1 could not be opened: it is in use by another program.").arg(portLabel());
+        return tr("%1 could not be opened: %2. Your user needs to be in the group \"%3\" that "
+                  "owns the device (sudo usermod -aG %3 $USER, then log in again).")
+            .arg(portLabel(), m_port.errorString(), QFileInfo(m_device).group());
     default:
-        return m_port.errorString();
+        return tr("%1 could not be opened: %2.").arg(portLabel(), m_port.errorString());
     }
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "port_directory.h"
+
 #include <QByteArray>
 #include <QSerialPort>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 // The one way into the serial port. Port numbers follow the operator's names:
@@ -31,15 +32,17 @@ public:
     virtual QString errorString() const = 0;
 };
 
-// A SerialLink over a real serial device.
+// A SerialLink over a real serial device. The device of a port number is
+// looked up when the port is opened. A device that vanishes while open (an
+// adapter pulled out) is let go at once, so that the system can give it its
+// name back when it returns; the next write then opens the same device again.
 class SerialPortLink final : public SerialLink
 {
 public:
-    // Tells which device serves a port number.
-    using DeviceResolver = std::function<QString(qint16 portNumber)>;
-
-    explicit SerialPortLink(DeviceResolver deviceFor = &defaultDevice);
+    explicit SerialPortLink(PortDirectory ports = PortDirectory());
     ~SerialPortLink() override;
+    SerialPortLink(const SerialPortLink &) = delete;
+    SerialPortLink &operator=(const SerialPortLink &) = delete;
 
     bool setPortNumber(qint16 portNumber) override;
     std::optional<bool> isOpen() override;
@@ -49,19 +52,19 @@ public:
     bool write(const QByteArray &octets) override;
     QString errorString() const override { return m_errorString; }
 
-    // "ComN" is /dev/ttyS<N-1> on Linux and COMN on Windows.
-    static QString defaultDevice(qint16 portNumber);
-
 private:
     QString portLabel() const;
     QString openFailure() const;
-    QString writeFailure() const;
+    QString machinePorts() const;
     bool fail(const QString &description);
     bool handQueuedOctetsToSystem();
+    void releaseVanishedDevice();
+    bool reopenVanishedDevice();
 
-    DeviceResolver m_deviceFor;
+    PortDirectory m_ports;
     QSerialPort m_port;
     qint16 m_portNumber = 1;
     QString m_device;
+    bool m_deviceVanished = false;
     QString m_errorString;
 };
