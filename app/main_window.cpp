@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "green_button.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -12,14 +14,28 @@ constexpr int portCount = 50;
 const QColor grey(192, 192, 192);
 const QColor green(0, 255, 0);
 
-std::unique_ptr<SerialLink> userMappedLink()
+// The port list tells again which device each entry stands for whenever it
+// opens, so that an adapter plugged in meanwhile shows up.
+class PortList final : public QComboBox
 {
-    return std::make_unique<SerialPortLink>([](qint16 portNumber) {
-        return PortSetting()
-            .mappedDevice(portNumber)
-            .value_or(SerialPortLink::defaultDevice(portNumber));
-    });
-}
+public:
+    PortList(PortDirectory ports, QWidget *parent)
+        : QComboBox(parent)
+        , m_ports(std::move(ports))
+    {
+    }
+
+    void showPopup() override
+    {
+        const QStringList descriptions = m_ports.describe(count());
+        for (int index = 0; index < count(); ++index)
+            setItemData(index, descriptions.at(index), Qt::ToolTipRole);
+        QComboBox::showPopup();
+    }
+
+private:
+    PortDirectory m_ports;
+};
 
 QFont windowFont()
 {
@@ -43,9 +59,10 @@ void showWarningBox(QWidget *parent, const QString &description)
 
 } // namespace
 
-MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
+MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &ports,
+                       QWidget *parent)
     : QWidget(parent)
-    , m_msComm1(link ? std::move(link) : userMappedLink())
+    , m_msComm1(link ? std::move(link) : std::make_unique<SerialPortLink>(ports))
     , m_portSelection(*m_msComm1, m_portSetting,
                       [this](const QString &description) { warn(description); })
     , m_showWarning([this](const QString &description) { showWarningBox(this, description); })
@@ -63,7 +80,7 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
-    m_commSel = new QComboBox(this);
+    m_commSel = new PortList(ports, this);
     m_commSel->setObjectName(QStringLiteral("CommSel"));
     m_commSel->setGeometry(104, 88, 65, 21);
     m_commSel->setToolTip(
@@ -72,13 +89,10 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, QWidget *parent)
         m_commSel->addItem(QStringLiteral("Com%1").arg(portNumber), portNumber);
     m_commSel->setCurrentIndex(-1);
 
-    m_iniGps = new QPushButton(QStringLiteral("INIT GNSS DATE"), this);
+    m_iniGps = new GreenButton(QStringLiteral("INIT GNSS DATE"), green, this);
     m_iniGps->setObjectName(QStringLiteral("IniGPS"));
     m_iniGps->setGeometry(56, 128, 113, 25);
     m_iniGps->setToolTip(QStringLiteral("Initialize GNSS Receiver Date"));
-    QPalette buttonPalette = m_iniGps->palette();
-    buttonPalette.setColor(QPalette::Button, green);
-    m_iniGps->setPalette(buttonPalette);
 
     m_label2 = new QLabel(QStringLiteral("Serial Port:"), this);
     m_label2->setObjectName(QStringLiteral("Label2"));

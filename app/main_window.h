@@ -8,6 +8,7 @@
 // failure reaches the operator through one seam, the warning box.
 
 #include "date_command.h"
+#include "port_directory.h"
 #include "port_selection.h"
 #include "port_setting.h"
 #include "serial_link.h"
@@ -25,9 +26,10 @@ class MainWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Without a link, the window opens the devices the user's settings map to
-    // port numbers, or the system's usual serial devices.
-    explicit MainWindow(std::unique_ptr<SerialLink> link = {}, QWidget *parent = nullptr);
+    // Without a link, the window opens the serial devices `ports` gives for
+    // the port numbers. The port list shows what each entry stands for.
+    explicit MainWindow(std::unique_ptr<SerialLink> link = {},
+                        const PortDirectory &ports = PortDirectory(), QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Brings back the port of the previous run. Runs once, before the window
