@@ -2,8 +2,7 @@
 // far end of a pseudo-terminal, over many presses: median and 99th percentile.
 //   bench_press_to_wire [PRESSES]
 #include "main_window.h"
-#include "pseudo_terminal.h"
-#include "settings_folder.h"
+#include "talven_test.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,9 +38,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int presses = argc > 1 ? std::atoi(argv[1]) : 2000;
-    SettingsFolder folder;
+    FakeMachine machine;
     PseudoTerminal com1;
-    folder.write(SettingsFolder::portsSection({com1.deviceName()}));
+    FakeMachine::writeSettings("[Ports]\nCom1=" + com1.name.toUtf8());
 
     MainWindow window;
     int warnings = 0;
@@ -55,7 +54,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         iniGps->click();
-        if (!readAll(com1.controllerHandle(), 46) || warnings) {
+        if (!readAll(com1.controller, 46) || warnings) {
             std::fprintf(stderr, "press %d did not arrive\n", press);
             return 1;
         }

@@ -4,8 +4,7 @@
 //   bench_soak_memory [PRESSES]        # default 10,000
 #include "main_window.h"
 #include "memory.h"
-#include "pseudo_terminal.h"
-#include "settings_folder.h"
+#include "talven_test.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -16,10 +15,11 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    SettingsFolder folder;
+    FakeMachine machine;
     PseudoTerminal com1;
     PseudoTerminal com2;
-    folder.write(SettingsFolder::portsSection({com1.deviceName(), com2.deviceName()}));
+    FakeMachine::writeSettings("[Ports]\nCom1=" + com1.name.toUtf8()
+                               + "\nCom2=" + com2.name.toUtf8());
     MainWindow window;
     int warnings = 0;
     window.setShowWarning([&](const QString &) { ++warnings; });
@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
             window.choosePortEntry(current == &com1 ? 0 : 1);
         }
         iniGps->click();
-        if (current->read(46).size() != 46 || warnings) {
+        if (current->read(46, 1000).size() != 46 || warnings) {
             std::fprintf(stderr, "press %d did not arrive\n", press);
             return 1;
         }
