@@ -1,0 +1,92 @@
+#pragma once
+// Real pseudo-terminals, and a machine (its settings file, /sys, /dev) in a folder.
+#include "port_directory.h"
+#include "port_setting.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+inline const QByteArray workedExampleAB
+    = QByteArray::fromHex("404047620B1E07E7000000000000D00D0A1BFA85 "
+                          "404047620B1E07E7000000000000D00D0A1B244B542D3330324D");
+
+inline bool writeFile(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+// The code under test opens the device end by its name; the test reads what
+// arrives at the other end octet by octet.
+struct PseudoTerminal
+{
+    int controller = -1, device = -1;
+    QString name;
+
+    PseudoTerminal()
+    {
+        char path[256] = {};
+        ::openpty(&controller, &device, path, nullptr, nullptr);
+        name = QFile::decodeName(path);
+    }
+    ~PseudoTerminal()
+    {
+        ::close(controller);
+        ::close(device);
+    }
+    // What arrives until `count` octets have or `timeoutMs` has passed.
+    QByteArray read(int count = 1000, int timeoutMs = 100) const
+    {
+        QByteArray received;
+        const QDeadlineTimer deadline(timeoutMs);
+        pollfd ready{controller, POLLIN, 0};
+        for (char octet = 0; received.size() < count
+             && ::poll(&ready, 1, int(deadline.remainingTime())) > 0
+             && ::read(controller, &octet, 1) == 1;)
+            received.append(octet);
+        return received;
+    }
+    // The far end goes away, as an unplugged adapter does.
+    void hangUp() { ::close(std::exchange(controller, -1)); }
+};
+
+// /dev/`name` links to `device`; a UART's port type "0" means no UART. The
+// settings of this process are kept here too.
+struct FakeMachine
+{
+    QTemporaryDir root;
+    FakeMachine() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(u"config"_s))); }
+    PortDirectory ports() const { return PortDirectory(root.path()); }
+    QString path(const QString &relative) const { return root.filePath(relative); }
+    static void writeSettings(const QByteArray &contents)
+    {
+        QDir().mkpath(QFileInfo(PortSetting::filePath()).path());
+        writeFile(PortSetting::filePath(), contents);
+    }
+    void add(const QString &name, const QString &device, const QByteArray &uartType = {},
+             const QByteArray &product = {}) const
+    {
+        const QString usb = path(u"devices/"_s + name), tty = path(u"sys/class/tty/"_s + name);
+        QDir().mkpath(usb + u"/interface/tty"_s);
+        QDir().mkpath(tty);
+        QDir().mkpath(path(u"dev"_s));
+        QFile::link(usb + u"/interface/tty"_s, tty + u"/device"_s);
+        QFile::link(device, path(u"dev/"_s + name));
+        if (!uartType.isEmpty())
+            writeFile(tty + u"/type"_s, uartType);
+        if (!product.isEmpty())
+            writeFile(usb + u"/product"_s, product), writeFile(usb + u"/serial"_s, "A1B2C3");
+    }
+    void unplug(const QString &name) const
+    {
+        QDir(path(u"sys/class/tty/"_s + name)).removeRecursively();
+        QFile::remove(path(u"dev/"_s + name));
+    }
+};

@@ -1,0 +1,364 @@
+#include "main_window.h"
+#include "talven_test.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+
+// Runs `script` in sh with `path` as $0 and gives what it printed.
+QByteArray shell(const QString &script, const QString &path)
+{
+    QProcess shell;
+    shell.start(u"sh"_s, {u"-c"_s, script, path});
+    return shell.waitForFinished() && shell.exitCode() == 0 ? shell.readAll() : "failed";
+}
+
+// TALVEN on a machine whose only serial ports are the adapters ttyUSB0 and
+// ttyUSB1, pseudo-terminals here; the user pinned Com3 to a device not there.
+class TestTalven : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<FakeMachine> m_machine;
+    std::unique_ptr<PseudoTerminal> m_usb[2];
+    std::unique_ptr<MainWindow> m_window;
+    QComboBox *m_commSel = nullptr;
+    QPushButton *m_iniGps = nullptr;
+    QStringList m_warnings;
+    const DateCommand::Clock m_clock = [] { return QDate(2023, 11, 30); };
+
+    void startWindow(bool load = true, bool recordWarnings = true)
+    {
+        m_window = std::make_unique<MainWindow>(nullptr, m_machine->ports());
+        m_commSel = m_window->findChild<QComboBox *>(u"CommSel"_s);
+        m_iniGps = m_window->findChild<QPushButton *>(u"IniGPS"_s);
+        if (recordWarnings)
+            m_window->setShowWarning([this](const QString &text) { m_warnings << text; });
+        if (load)
+            m_window->load();
+        m_window->show();
+        m_window->activateWindow(); // X without a window manager needs it
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QApplication::setApplicationName(u"TALVEN"_s); }
+    void init()
+    {
+        m_window.reset();
+        m_machine = std::make_unique<FakeMachine>();
+        for (auto &usb : m_usb)
+            usb = std::make_unique<PseudoTerminal>();
+        m_machine->add(u"ttyUSB0"_s, m_usb[0]->name, {}, "FT232R USB UART");
+        m_machine->add(u"ttyUSB1"_s, m_usb[1]->name);
+        FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n");
+        m_warnings.clear();
+    }
+
+    void failuresNamePortAndDevice_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("text"); // %1: the device
+        QTest::newRow("held by another link")
+            << u"held"_s << u"Com7 (%1) could not be opened: it is in use by another program."_s;
+        QTest::newRow("no device for the number")
+            << u"unpinned"_s
+            << u"Com7 has no device on this machine. This machine's serial ports: Com1 (%1), "
+               "Com2 ("_s;
+        QTest::newRow("node with no UART")
+            << u"no UART"_s << u"Com7 (%1) could not be opened: no serial port hardware answers"_s;
+        QTest::newRow("/dev/null") << u"/dev/null"_s << u"Com7 (%1) is not a serial device."_s;
+        QTest::newRow("plain file") << u"file"_s << u"Com7 (%1) is not a serial device."_s;
+        if (::geteuid() != 0) // root opens any device; as root, the unprivileged run has this
+            QTest::newRow("no permission") << u"denied"_s
+                                           << u"Com7 (%1) could not be opened: Permission denied. "
+                                              "Your user needs to be in the group"_s;
+    }
+    void failuresNamePortAndDevice()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, text);
+        // The device end of a locked pseudo-terminal answers EIO, as such a node does.
+        const int locked = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QString device = fault.startsWith(u'/') ? fault : m_usb[1]->name;
+        if (fault == u"unpinned")
+            device = m_machine->path(u"dev/ttyUSB0"_s);
+        if (fault == u"no UART")
+            device = QString::fromLatin1(::ptsname(locked));
+        if (fault == u"file")
+            QVERIFY(writeFile(device = m_machine->path(u"Com7"_s), "settings"));
+        if (fault == u"denied")
+            QVERIFY(QFile::setPermissions(device, {}));
+        if (fault != u"unpinned")
+            FakeMachine::writeSettings("[Ports]\nCom7=" + device.toUtf8());
+
+        SerialPortLink holder(m_machine->ports()), link(m_machine->ports());
+        QVERIFY(fault != u"held" || (holder.setPortNumber(7) && holder.open()));
+        QVERIFY(link.setPortNumber(7) && !link.open());
+        ::close(locked);
+        QVERIFY2(link.errorString().startsWith(text.arg(device)), qPrintable(link.errorString()));
+        QVERIFY(fault != u"file" || QFileInfo(device).size() == 8);
+    }
+
+    // Let go at once, so that the system can give the adapter its name back;
+    // once back, the same device opens at 9600 8N1 and takes A then B.
+    void vanishedDeviceIsReleasedAndComesBack_data()
+    {
+        QTest::addColumn<bool>("pinned");
+        QTest::addColumn<bool>("reportedFirst"); // by the system, before the press
+        QTest::addColumn<bool>("backBeforeThePress");
+        QTest::newRow("numbered, found gone by the press") << false << false << false;
+        QTest::newRow("numbered, reported by the system") << false << true << false;
+        QTest::newRow("pinned, reported by the system") << true << true << false;
+        QTest::newRow("back before the press that finds it gone") << false << false << true;
+    }
+    void vanishedDeviceIsReleasedAndComesBack()
+    {
+        QFETCH(bool, pinned);
+        QFETCH(bool, reportedFirst);
+        QFETCH(bool, backBeforeThePress);
+        PseudoTerminal second;
+        if (pinned)
+            FakeMachine::writeSettings("[Ports]\nCom1="
+                                       + m_machine->path(u"dev/ttyUSB0"_s).toUtf8());
+        SerialPortLink link(m_machine->ports());
+        QVERIFY(link.open());
+
+        m_usb[0]->hangUp();
+        m_machine->unplug(u"ttyUSB0"_s);
+        if (reportedFirst)
+            QVERIFY(QTest::qWaitFor([&] { return link.isOpen() == false; }));
+        if (backBeforeThePress)
+            m_machine->add(u"ttyUSB0"_s, second.name);
+        QVERIFY(!DateCommand::sendDateInitialisation(link, m_clock));
+        QVERIFY2(link.errorString().contains(u"no longer there"_s)
+                     && link.errorString().endsWith(u"Plug it back in and press again."_s),
+                 qPrintable(link.errorString()));
+        QVERIFY(link.isOpen() == false); // the device is let go
+
+        m_machine->add(u"ttyUSB0"_s, second.name);
+        QVERIFY(DateCommand::sendDateInitialisation(link, m_clock));
+        termios line{};
+        ::tcgetattr(second.device, &line);
+        QCOMPARE(cfgetospeed(&line), speed_t(B9600));
+        QCOMPARE(line.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
+        QCOMPARE(second.read(), workedExampleAB); // nothing of the failed press comes after
+    }
+
+    void window()
+    {
+        startWindow(false, false);
+        QCOMPARE(m_window->windowTitle(), u"GPS Date Initialization"_s);
+        QCOMPARE(m_window->minimumSize(), QSize(225, 187));
+        QCOMPARE(m_window->maximumSize(), QSize(225, 187));
+        QCOMPARE(m_window->palette().color(QPalette::Window), QColor(192, 192, 192));
+        QVERIFY(!m_window->windowIcon().isNull());
+        const QList<std::tuple<QString, QRect, QString>> controls{
+            {u"CommSel"_s,
+             {104, 88, 65, 21},
+             u"Sets the Serial Port for communicating with the Master Clock"_s},
+            {u"IniGPS"_s, {56, 128, 113, 25}, u"Initialize GNSS Receiver Date"_s},
+            {u"Label2"_s, {24, 88, 73, 17}, {}},
+            {u"Image1"_s, {16, 8, 80, 60}, {}}};
+        QCOMPARE(m_window->children().size(), controls.size()); // in creation order
+        for (qsizetype index = 0; index < controls.size(); ++index) {
+            const auto *widget = qobject_cast<QWidget *>(m_window->children().at(index));
+            QCOMPARE(std::tuple(widget->objectName(), widget->geometry(), widget->toolTip()),
+                     controls.at(index));
+            QVERIFY(widget->font().pointSizeF() == 8.25 && widget->font().bold());
+        }
+        QCOMPARE(m_iniGps->text(), u"INIT GNSS DATE"_s);
+        QCOMPARE(m_window->findChild<QLabel *>(u"Label2"_s)->text(), u"Serial Port:"_s);
+        QCOMPARE(m_window->findChild<QLabel *>(u"Image1"_s)->pixmap().size(), QSize(80, 60));
+        QVERIFY(!m_commSel->isEditable() && m_commSel->currentIndex() == -1);
+        QCOMPARE(m_commSel->count(), 50);
+        for (int index = 0; index < 50; ++index)
+            QCOMPARE(std::pair(m_commSel->itemText(index), m_commSel->itemData(index)),
+                     std::pair(u"Com%1"_s.arg(index + 1), QVariant(index + 1)));
+        QCOMPARE(QApplication::focusWidget(), m_iniGps);
+        QTest::keyClick(m_window.get(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_commSel);
+
+        // The real box: the warning icon, OK alone, the program's name as title.
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box->icon() == QMessageBox::Warning
+                    && box->standardButtons() == QMessageBox::Ok);
+            m_warnings << box->windowTitle() + u": "_s + box->text();
+            box->accept();
+        });
+        m_iniGps->click(); // with no port open
+        QCOMPARE(m_warnings,
+                 QStringList{u"TALVEN: Nothing was sent to Com1: the port is not open."_s});
+    }
+
+    void startUp_data()
+    {
+        QTest::addColumn<QString>("setup"); // what is stored, or sh making the settings path
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<int>("index");
+        QTest::newRow("first run, past an abandoned lock") << u": >\"$0.lock\""_s << QString() << 0;
+        QTest::newRow("stored 2") << u"Orvcomm=2"_s << QString() << 1;
+        QTest::newRow("stored device missing")
+            << u"Orvcomm=3"_s << u"Com3 (/dev/no-such-tty) is not there"_s << 2;
+        QTest::newRow("word") << u"Orvcomm=abc"_s << u"\"abc\" in"_s << -1;
+        QTest::newRow("99") << u"Orvcomm=99"_s << u"number 99 names no port"_s << -1;
+        QTest::newRow("0 chooses nothing") << u"Orvcomm=0"_s << QString() << -1;
+        QTest::newRow("garbage") << u"printf '\\177ELF\\1' >\"$0\""_s << u"is damaged"_s << -1;
+        QTest::newRow("pipe") << u"mkfifo \"$0\""_s << u"is a named pipe."_s << -1;
+        QTest::newRow("socket") << u"python3 -c 'import socket, sys; "
+                                   "socket.socket(socket.AF_UNIX).bind(sys.argv[1])' \"$0\""_s
+                                << u"is a socket."_s << -1;
+        QTest::newRow("device") << u"mknod \"$0\" c 1 5"_s << u"is a character device."_s << -1;
+        QTest::newRow("link to a device")
+            << u"ln -s /dev/zero \"$0\""_s << u"is a link to a character device (/dev/zero)."_s
+            << -1;
+        QTest::newRow("folder") << u"mkdir \"$0\""_s << u"is a folder."_s << -1;
+        QTest::newRow("oversized file")
+            << u"head -c 2M /dev/zero >\"$0\""_s << u"is 2.0 MiB large"_s << -1;
+    }
+    // At start-up, before the window shows, at once.
+    void startUp()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, warning);
+        QFETCH(int, index);
+        const QString path = PortSetting::filePath();
+        const bool stored = setup.startsWith(u"Orvcomm="_s);
+        FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\n" + setup.toUtf8());
+        QCOMPARE(shell(stored ? QString() : u"rm \"$0\"; "_s + setup, path), ""); // mknod: root
+        // Whatever a change of the path would change: kind, identity, size, time.
+        const QByteArray before = shell(u"stat -c '%F %i %s %y' \"$0\""_s, path);
+        const QDeadlineTimer deadline(5000);
+
+        startWindow();
+        QVERIFY2(!deadline.hasExpired(), "start-up waited");
+        QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : 1);
+        // What is wrong with the settings path is told with the path.
+        QVERIFY2(m_warnings.join(u'\n').contains(
+                     warning.startsWith(u"is "_s) ? path + u' ' + warning : warning),
+                 qPrintable(m_warnings.join(u'\n')));
+        QCOMPARE(m_commSel->currentIndex(), index);
+        if (!warning.isEmpty())
+            QCOMPARE(shell(u"stat -c '%F %i %s %y' \"$0\""_s, path), before);
+        else if (index >= 0) // that port is open and stored
+            QCOMPARE(PortSetting().read(), std::optional<qint16>(index + 1));
+        // Then the operator chooses Com2: it opens, and is stored unless the
+        // settings path cannot take it.
+        m_window->choosePortEntry(1);
+        if (warning.startsWith(u"is "_s)) {
+            QCOMPARE(m_warnings.last(),
+                     u"The serial port number was not saved. "_s + m_warnings.first());
+            QCOMPARE(shell(u"stat -c '%F %i %s %y' \"$0\""_s, path), before);
+        } else {
+            QCOMPARE(PortSetting().read(), std::optional<qint16>(2));
+        }
+        QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : (warning.startsWith(u"is "_s) ? 2 : 1));
+        if (!stored && warning.isEmpty()) { // today's date
+            m_iniGps->click();
+            const QByteArray sent = m_usb[1]->read();
+            QVERIFY(sent.startsWith(DateCommand::composeFrame(QDate::currentDate()))
+                    || sent.startsWith(DateCommand::composeFrame(QDate::currentDate().addDays(1))));
+        }
+    }
+
+    void keysAndClicks_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key"); // 0: a click of the mouse
+        QTest::addColumn<int>("chosen"); // the entry chosen afterwards
+        QTest::newRow("mouse") << u"IniGPS"_s << 0 << 0;
+        QTest::newRow("Space") << u"IniGPS"_s << int(Qt::Key_Space) << 0;
+        QTest::newRow("Return") << u"IniGPS"_s << int(Qt::Key_Return) << 0;
+        QTest::newRow("Enter") << u"IniGPS"_s << int(Qt::Key_Enter) << 0;
+        QTest::newRow("Return on the list") << u"CommSel"_s << int(Qt::Key_Return) << 0;
+        QTest::newRow("Down on the list") << u"CommSel"_s << int(Qt::Key_Down) << 1;
+    }
+    // A press sends A then B once, shows nothing and changes no pixel; a
+    // choice moves the next press to that port and stores it.
+    void keysAndClicks()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, chosen);
+        startWindow();
+        m_window->setClock(m_clock);
+        auto *widget = m_window->findChild<QWidget *>(focus);
+        widget->setFocus();
+        const QImage before = m_window->grab().toImage();
+        if (key == 0)
+            QTest::mouseClick(widget, Qt::LeftButton);
+        else
+            QTest::keyClick(widget, static_cast<Qt::Key>(key));
+        QCOMPARE(m_usb[0]->read(), focus == u"IniGPS" ? workedExampleAB : QByteArray());
+        QVERIFY(chosen > 0 || m_window->grab().toImage() == before);
+        QCOMPARE(m_commSel->currentIndex(), chosen);
+        QCOMPARE(PortSetting().read(), std::optional<qint16>(chosen + 1));
+
+        m_iniGps->click();
+        QCOMPARE(m_usb[chosen]->read() + '|' + m_usb[1 - chosen]->read(), workedExampleAB + '|');
+        QCOMPARE(m_warnings, QStringList());
+    }
+
+    // The machine's ports in their order, each entry telling its device when
+    // the list opens, ports plugged in while the program runs too.
+    void portList()
+    {
+        FakeMachine::writeSettings("[Ports]\nCom9=/dev/no-such-tty\n");
+        startWindow(false);
+        for (const QString &port :
+             u"ttyS2:4 ttyS1:0 ttyS0:4 ttyACM0 ttyUSB10 ttyUSB2 ttyAMA0:3"_s.split(u' '))
+            m_machine->add(port.section(u':', 0, 0), m_usb[1]->name,
+                           port.section(u':', 1).toLatin1());
+        m_commSel->showPopup();
+        m_commSel->hidePopup();
+        QStringList told;
+        for (int index = 0; index < 10; ++index)
+            told << m_commSel->itemData(index, Qt::ToolTipRole)
+                        .toString()
+                        .remove(m_machine->path(u"dev/"_s));
+        QCOMPARE(
+            told,
+            (QStringList{u"ttyS0: built-in serial port"_s, u"ttyS2: built-in serial port"_s,
+                         u"ttyUSB0: FT232R USB UART, serial A1B2C3"_s, u"ttyUSB1"_s, u"ttyUSB2"_s,
+                         u"ttyUSB10"_s, u"ttyACM0"_s, u"ttyAMA0: built-in serial port"_s,
+                         u"/dev/no-such-tty: not there now"_s, u"no device"_s}));
+    }
+
+    // Inside a raised edge, 70 % of the face, caption and all, is pure green
+    // at scale 1 and 2; the focus and the pressed state show.
+    void buttonFace()
+    {
+        startWindow(false);
+        const auto grab = [this](int scale) {
+            QImage image(m_iniGps->size() * scale, QImage::Format_RGB32);
+            image.setDevicePixelRatio(scale);
+            m_iniGps->render(&image);
+            return image;
+        };
+        for (const int scale : {1, 2}) {
+            const QImage button = grab(scale);
+            int green = 0;
+            for (int y = 2 * scale; y < button.height() - 2 * scale; ++y)
+                for (int x = 2 * scale; x < button.width() - 2 * scale; ++x)
+                    green += (button.pixel(x, y) & 0xF8F8F8) == 0x00F800 ? 1 : 0;
+            QVERIFY(green * 10 >= (button.width() - 4 * scale) * (button.height() - 4 * scale) * 7);
+            QCOMPARE(button.pixel(0, 0), qRgb(255, 255, 255));
+            QCOMPARE(button.pixel(button.width() - scale, button.height() - scale), qRgb(0, 0, 0));
+        }
+        const QImage focused = grab(1);
+        m_commSel->setFocus();
+        const QImage unfocused = grab(1);
+        m_iniGps->setDown(true);
+        QVERIFY(unfocused != focused && grab(1) != unfocused);
+    }
+};
+
+QTEST_MAIN(TestTalven)
+#include "tst_talven.moc"
