@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:?the build folder}
 
-git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
-git ls-files '*.cpp' | xargs -P "$(nproc)" -n1 clang-tidy -p "$build" --quiet 2>/dev/null
+sources=$(find app bench datecmd serial settings tests -name '*.cpp' -o -name '*.h' | sort)
+clang-format --dry-run --Werror $sources
+grep '\.cpp$' <<<"$sources" | xargs -P "$(nproc)" -n1 clang-tidy -p "$build" --quiet 2>/dev/null
 echo "clang-format and clang-tidy found nothing."

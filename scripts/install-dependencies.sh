@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages TALVEN needs to build, run and test, when any
-# of them is missing. As root it installs them; otherwise it prints the
-# command to run and stops.
+# Installs the Debian packages TALVEN needs when any of them is missing: for
+# "run", what building and running it takes; for "test", what its tests take
+# as well. As root it installs them; otherwise it prints the command to run.
+#   scripts/install-dependencies.sh run|test
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev fonts-liberation2
-          clang libclang-rt-14-dev clang-format clang-tidy
-          appstream desktop-file-utils dpkg-dev)
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins fonts-liberation2)
+if [[ ${1:?say run or test} == test ]]; then
+    # The sanitizer build, the style checks, the package checks, an X server
+    # for the button, and python3 to make a socket at the settings path.
+    packages+=(clang libclang-rt-14-dev clang-format clang-tidy appstream desktop-file-utils
+               dpkg-dev xvfb xauth python3)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

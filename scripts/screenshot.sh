@@ -25,7 +25,7 @@ for command in xvfb-run xwininfo import; do
         exit 1
     }
 done
-scripts/install-dependencies.sh
+scripts/install-dependencies.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --parallel "$(nproc)" --target talven >/dev/null
 
