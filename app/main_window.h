@@ -3,9 +3,10 @@
 // TALVEN is one window driven by three events. Loading it reads the stored
 // port number (PortSetting) and selects that entry of the port list;
 // selecting an entry, by the operator or by the load, runs PortSelection,
-// which moves the serial link MSComm1 to that port and remembers it. Pressing
-// "INIT GNSS DATE" sends today's date through the link (DateCommand). Every
-// failure reaches the operator through one seam, the warning box.
+// which moves the serial link MSComm1 to that port and remembers it; the link
+// asks PortDirectory which device the port number is. Pressing "INIT GNSS
+// DATE" sends today's date through the link (DateCommand). Every failure
+// reaches the operator through one seam, the warning box.
 
 #include "date_command.h"
 #include "port_directory.h"

@@ -114,7 +114,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("reportedFirst"); // by the system, before the press
         QTest::addColumn<bool>("backBeforeThePress");
         QTest::newRow("numbered, found gone by the press") << false << false << false;
-        QTest::newRow("numbered, reported by the system") << false << true << false;
         QTest::newRow("pinned, reported by the system") << true << true << false;
         QTest::newRow("back before the press that finds it gone") << false << false << true;
     }
@@ -207,7 +206,7 @@ private Q_SLOTS:
         QTest::newRow("stored 2") << u"Orvcomm=2"_s << QString() << 1;
         QTest::newRow("stored device missing")
             << u"Orvcomm=3"_s << u"Com3 (/dev/no-such-tty) is not there"_s << 2;
-        QTest::newRow("word") << u"Orvcomm=abc"_s << u"\"abc\" in"_s << -1;
+        QTest::newRow("fraction") << u"Orvcomm=7.5"_s << u"\"7.5\" in"_s << -1;
         QTest::newRow("99") << u"Orvcomm=99"_s << u"number 99 names no port"_s << -1;
         QTest::newRow("0 chooses nothing") << u"Orvcomm=0"_s << QString() << -1;
         QTest::newRow("garbage") << u"printf '\\177ELF\\1' >\"$0\""_s << u"is damaged"_s << -1;
@@ -240,7 +239,6 @@ private Q_SLOTS:
         startWindow();
         QVERIFY2(!deadline.hasExpired(), "start-up waited");
         QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : 1);
-        // What is wrong with the settings path is told with the path.
         QVERIFY2(m_warnings.join(u'\n').contains(
                      warning.startsWith(u"is "_s) ? path + u' ' + warning : warning),
                  qPrintable(m_warnings.join(u'\n')));
@@ -329,6 +327,9 @@ private Q_SLOTS:
                          u"ttyUSB0: FT232R USB UART, serial A1B2C3"_s, u"ttyUSB1"_s, u"ttyUSB2"_s,
                          u"ttyUSB10"_s, u"ttyACM0"_s, u"ttyAMA0: built-in serial port"_s,
                          u"/dev/no-such-tty: not there now"_s, u"no device"_s}));
+        m_window->choosePortEntry(8); // not there: nothing is stored
+        QCOMPARE(std::pair(m_warnings.size(), PortSetting().read()),
+                 std::pair(qsizetype(1), std::optional<qint16>(1)));
     }
 
     // Inside a raised edge, 70 % of the face, caption and all, is pure green
