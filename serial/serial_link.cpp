@@ -50,15 +50,8 @@ bool deviceIsGone(QSerialPort::SerialPortError error)
 SerialPortLink::SerialPortLink(PortDirectory ports)
     : m_ports(std::move(ports))
 {
-    // Queued, as QSerialPort reports the error from inside its own handling;
-    // by then the port may have been opened afresh, which clears the error.
-    QObject::connect(
-        &m_port, &QSerialPort::errorOccurred, &m_port,
-        [this] {
-            if (m_port.isOpen() && deviceIsGone(m_port.error()))
-                releaseVanishedDevice();
-        },
-        Qt::QueuedConnection);
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { letGoIfGone(error); });
 }
 
 SerialPortLink::~SerialPortLink()
@@ -164,6 +157,20 @@ bool SerialPortLink::handQueuedOctetsToSystem()
             return m_port.error() == QSerialPort::TimeoutError;
     }
     return true;
+}
+
+// QSerialPort reports a vanished device from inside its own handling, so the
+// device is let go once that is over; by then the port may have been opened
+// afresh, which clears the error.
+void SerialPortLink::letGoIfGone(QSerialPort::SerialPortError error)
+{
+    if (!deviceIsGone(error))
+        return;
+    const auto letGo = [this] {
+        if (m_port.isOpen() && deviceIsGone(m_port.error()))
+            releaseVanishedDevice();
+    };
+    QMetaObject::invokeMethod(&m_port, letGo, Qt::QueuedConnection);
 }
 
 void SerialPortLink::releaseVanishedDevice()

@@ -58,6 +58,7 @@ private:
     QString machinePorts() const;
     bool fail(const QString &description);
     bool handQueuedOctetsToSystem();
+    void letGoIfGone(QSerialPort::SerialPortError error);
     void releaseVanishedDevice();
     bool reopenVanishedDevice();
 
