@@ -54,30 +54,27 @@ QString usbDetails(const QString &deviceLink)
     return {};
 }
 
-// A pinned device first, then the machine's port of that number.
-QString deviceOf(qint16 portNumber, const QHash<qint16, QString> &pinned,
-                 const QList<PortDirectory::Port> &ports)
+// The device of a port number, with what the system tells of it: a pinned
+// device first, which may be one of the machine's ports under another name
+// (a /dev/serial/by-id link), then the machine's port of that number.
+PortDirectory::Port portOf(qint16 portNumber, const QHash<qint16, QString> &pinned,
+                           const QList<PortDirectory::Port> &ports)
 {
-    if (pinned.contains(portNumber))
-        return pinned.value(portNumber);
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
-    return portNumber >= 1 && portNumber <= ports.size() ? ports.at(portNumber - 1).device
-                                                         : QString();
-#endif
-}
-
-// A pinned device may be one of the machine's ports under another name, such
-// as a /dev/serial/by-id link.
-QString pinnedDetails(const QString &device, const QList<PortDirectory::Port> &ports)
-{
-    const QString target = QFileInfo(device).canonicalFilePath();
-    for (const PortDirectory::Port &port : ports) {
-        if (QFileInfo(port.device).canonicalFilePath() == target)
-            return port.details;
+    if (pinned.contains(portNumber)) {
+        const QString device = pinned.value(portNumber);
+        const QString target = QFileInfo(device).canonicalFilePath();
+        for (const PortDirectory::Port &port : ports) {
+            if (QFileInfo(port.device).canonicalFilePath() == target)
+                return {device, port.details};
+        }
+        return {device, {}};
     }
-    return {};
+#ifdef Q_OS_WIN
+    return {QStringLiteral("COM%1").arg(portNumber), {}};
+#else
+    return portNumber >= 1 && portNumber <= ports.size() ? ports.at(portNumber - 1)
+                                                         : PortDirectory::Port{};
+#endif
 }
 
 } // namespace
@@ -120,7 +117,8 @@ std::optional<QString> PortDirectory::deviceFor(qint16 portNumber) const
     const QHash<qint16, QString> pinned = PortSetting().pinnedDevices();
     // The machine's ports are only looked for when the number is not pinned.
     const QString device
-        = deviceOf(portNumber, pinned, pinned.contains(portNumber) ? QList<Port>() : systemPorts());
+        = portOf(portNumber, pinned, pinned.contains(portNumber) ? QList<Port>() : systemPorts())
+              .device;
     if (device.isEmpty())
         return std::nullopt;
     return device;
@@ -132,11 +130,7 @@ QStringList PortDirectory::describe(int count) const
     const QHash<qint16, QString> pinned = PortSetting().pinnedDevices();
     QStringList descriptions;
     for (int index = 0; index < count; ++index) {
-        const auto number = static_cast<qint16>(index + 1);
-        const QString device = deviceOf(number, pinned, ports);
-        const QString details = pinned.contains(number) ? pinnedDetails(device, ports)
-            : number <= ports.size()                    ? ports.at(number - 1).details
-                                                        : QString();
+        const auto [device, details] = portOf(static_cast<qint16>(index + 1), pinned, ports);
         if (device.isEmpty())
             descriptions.append(tr("no device"));
         else if (!QFileInfo::exists(device))

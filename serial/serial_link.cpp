@@ -184,11 +184,9 @@ void SerialPortLink::releaseVanishedDevice()
 // number may have come to stand for another device.
 bool SerialPortLink::reopenVanishedDevice()
 {
-    const QString vanished = m_device;
-    if (m_ports.deviceFor(m_portNumber) == vanished && open())
+    if (m_ports.deviceFor(m_portNumber) == m_device && open())
         return true;
-    m_device = vanished;
-    m_deviceVanished = true;
+    m_deviceVanished = true; // open() cleared it
     return fail(tr("Nothing was sent to %1: the device is no longer there. Plug it back in and "
                    "press again.")
                     .arg(portLabel()));
