@@ -13,7 +13,7 @@
 // /dev/ttyACM*, then any other serial port by name. So on a machine with no
 // UART and one USB adapter, "Com1" is that adapter, and a number stays with
 // its device while the set of devices does not change. On Windows "ComN" is
-// "COMN".
+// "COMN", listed by the system or not.
 //
 // The ports are looked up afresh on every question, so an adapter plugged in
 // while the program runs is found without a restart.
@@ -23,7 +23,8 @@ public:
     // A serial port of the machine, and what the system tells of it.
     struct Port
     {
-        QString device; // "/dev/ttyUSB0"
+        qint16 number = 0; // 1 for "Com1"
+        QString device; // "/dev/ttyUSB0", "COM3"
         QString details; // "FT232R USB UART, serial A1B2C3", or empty
     };
 
@@ -43,7 +44,7 @@ public:
     // has no serial port.
     QString presentPorts() const;
 
-    // The machine's serial ports in their numbering order.
+    // The machine's serial ports in the order of their numbers.
     QList<Port> systemPorts(bool withDetails = false) const;
 
 private:

@@ -1,12 +1,8 @@
 #include "serial_link.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
+#include "device_access.h"
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
+#include <QCoreApplication>
 
 namespace {
 
@@ -17,24 +13,6 @@ constexpr int handOverTimeoutMs = 100;
 QString tr(const char *text)
 {
     return QCoreApplication::translate("SerialLink", text);
-}
-
-bool mayReadAndWrite(const QString &device)
-{
-    const QFileInfo info(device);
-    return info.isReadable() && info.isWritable();
-}
-
-// A plain file or a folder named as a port is never opened for writing.
-bool isNotADevice(const QString &device)
-{
-#ifdef Q_OS_UNIX
-    struct stat status = {};
-    return ::stat(QFile::encodeName(device).constData(), &status) == 0 && !S_ISCHR(status.st_mode);
-#else
-    Q_UNUSED(device);
-    return false;
-#endif
 }
 
 // How QSerialPort reports a device that went away: with whatever errno was
@@ -85,7 +63,7 @@ bool SerialPortLink::open()
     if (!device)
         return fail(tr("%1 has no device on this machine.").arg(portLabel()) + QLatin1Char(' ')
                     + machinePorts());
-    if (isNotADevice(m_device))
+    if (DeviceAccess::isNotADevice(m_device))
         return fail(tr("%1 is not a serial device.").arg(portLabel()));
     m_port.setPortName(m_device);
     if (!m_port.open(QIODevice::ReadWrite))
@@ -214,7 +192,8 @@ QString SerialPortLink::openFailure() const
     case QSerialPort::DeviceNotFoundError:
         return tr("%1 is not there: plug the device in or switch it on, then choose the port "
                   "again.")
-            .arg(portLabel());
+                   .arg(portLabel())
+            + QLatin1Char(' ') + machinePorts();
     // A device that is no terminal, such as /dev/null, fails with ENOTTY.
     case QSerialPort::UnsupportedOperationError:
         return tr("%1 is not a serial device.").arg(portLabel());
@@ -224,12 +203,8 @@ QString SerialPortLink::openFailure() const
                    .arg(portLabel())
             + QLatin1Char(' ') + machinePorts();
     case QSerialPort::PermissionError:
-        // A device we may use but still cannot open is held by someone else.
-        if (mayReadAndWrite(m_device))
-            return tr("%1 could not be opened: it is in use by another program.").arg(portLabel());
-        return tr("%1 could not be opened: %2. Your user needs to be in the group \"%3\" that "
-                  "owns the device (sudo usermod -aG %3 $USER, then log in again).")
-            .arg(portLabel(), m_port.errorString(), QFileInfo(m_device).group());
+        return tr("%1 could not be opened: %2")
+            .arg(portLabel(), DeviceAccess::refusal(m_device, m_port.errorString()));
     default:
         return tr("%1 could not be opened: %2.").arg(portLabel(), m_port.errorString());
     }

@@ -1,0 +1,90 @@
+#include "device_access.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <cerrno>
+#include <csignal>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("SerialLink", text);
+}
+
+// The lock file QSerialPort takes for `device`: "LCK.." and the device's
+// name below /dev with "/" made "_", in the first lock folder that holds it
+// or may take it.
+QString lockFileOf(const QString &device)
+{
+    const QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    const QString fileName = QStringLiteral("LCK..") + QString(name).replace(u'/', u'_');
+    const QStringList folders{QStringLiteral("/var/lock"),
+                              QStringLiteral("/etc/locks"),
+                              QStringLiteral("/var/spool/locks"),
+                              QStringLiteral("/var/spool/uucp"),
+                              QStringLiteral("/tmp"),
+                              QStringLiteral("/var/tmp"),
+                              QStringLiteral("/var/lock/lockdev"),
+                              QStringLiteral("/run/lock"),
+                              QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
+    for (const QString &folder : folders) {
+        const QFileInfo info(folder);
+        const QString path = folder + u'/' + fileName;
+        if (info.isReadable() && (QFile::exists(path) || info.isWritable()))
+            return path;
+    }
+    return {};
+}
+
+// A lock whose program has ended protects nothing, but only its owner (or
+// root) may remove it from the sticky lock folder.
+std::optional<QString> staleLockOf(const QString &device)
+{
+    const QString lockFile = lockFileOf(device);
+    qint64 pid = 0;
+    QString hostName, appName;
+    if (lockFile.isEmpty() || !QLockFile(lockFile).getLockInfo(&pid, &hostName, &appName)
+        || pid <= 0)
+        return std::nullopt;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+        return std::nullopt;
+    return tr("its lock file %1 was left behind by a program that has ended (process %2) and "
+              "belongs to %3, so TALVEN may not take it over. Remove it (sudo rm %1), then "
+              "choose the port again.")
+        .arg(lockFile)
+        .arg(pid)
+        .arg(QFileInfo(lockFile).owner());
+}
+
+} // namespace
+
+namespace DeviceAccess {
+
+bool isNotADevice(const QString &device)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(device).constData(), &status) == 0 && !S_ISCHR(status.st_mode);
+}
+
+QString refusal(const QString &device, const QString &systemReason)
+{
+    if (const std::optional<QString> staleLock = staleLockOf(device))
+        return *staleLock;
+    // A device we may use but still cannot open is held by someone else.
+    const QFileInfo info(device);
+    if (info.isReadable() && info.isWritable())
+        return tr("it is in use by another program.");
+    return tr("%1. Your user needs to be in the group \"%2\" that owns the device (sudo usermod "
+              "-aG %2 $USER, then log in again).")
+        .arg(systemReason, info.group());
+}
+
+} // namespace DeviceAccess

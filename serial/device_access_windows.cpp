@@ -1,0 +1,19 @@
+#include "device_access.h"
+
+#include <QCoreApplication>
+
+namespace DeviceAccess {
+
+// A COM port name is no path, so there is nothing to look at before opening.
+bool isNotADevice(const QString & /*device*/)
+{
+    return false;
+}
+
+// Windows refuses a COM port that another program holds with "access denied".
+QString refusal(const QString & /*device*/, const QString & /*systemReason*/)
+{
+    return QCoreApplication::translate("SerialLink", "it is in use by another program.");
+}
+
+} // namespace DeviceAccess
