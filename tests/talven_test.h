@@ -11,6 +11,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 inline const QByteArray workedExampleAB
@@ -30,11 +32,20 @@ struct PseudoTerminal
     int controller = -1, device = -1;
     QString name;
 
+    // A number whose lock file another user's program left behind cannot be
+    // opened by anyone else, so such numbers are passed over.
     PseudoTerminal()
     {
+        std::vector<int> passedOver;
         char path[256] = {};
-        ::openpty(&controller, &device, path, nullptr, nullptr);
+        while (::openpty(&controller, &device, path, nullptr, nullptr) == 0
+               && QFile::exists(u"/var/lock/LCK.."_s
+                                + QFile::decodeName(path + 5).replace(u'/', u'_'))) {
+            passedOver.insert(passedOver.end(), {controller, device});
+        }
         name = QFile::decodeName(path);
+        for (const int fd : passedOver)
+            ::close(fd);
     }
     ~PseudoTerminal()
     {
@@ -62,7 +73,22 @@ struct PseudoTerminal
 struct FakeMachine
 {
     QTemporaryDir root;
-    FakeMachine() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(u"config"_s))); }
+    // Like a real /sys/class/tty, it also holds the virtual consoles and
+    // other ttys that have no device behind them.
+    FakeMachine()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(u"config"_s)));
+        QStringList ttys{u"console"_s, u"ptmx"_s, u"tty"_s};
+        for (int console = 0; console < 64; ++console)
+            ttys << u"tty%1"_s.arg(console);
+        QDir().mkpath(path(u"sys/class/tty"_s));
+        QDir().mkpath(path(u"dev"_s));
+        for (const QString &tty : ttys) {
+            QDir().mkpath(path(u"devices/virtual/tty/"_s + tty));
+            QFile::link(path(u"devices/virtual/tty/"_s + tty), path(u"sys/class/tty/"_s + tty));
+            QFile::link(u"/dev/null"_s, path(u"dev/"_s + tty)); // never a real console
+        }
+    }
     PortDirectory ports() const { return PortDirectory(root.path()); }
     QString path(const QString &relative) const { return root.filePath(relative); }
     static void writeSettings(const QByteArray &contents)

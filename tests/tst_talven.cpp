@@ -7,10 +7,22 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
-#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+
+// The number of a process that has ended.
+pid_t endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
 
 // Runs `script` in sh with `path` as $0 and gives what it printed.
 QByteArray shell(const QString &script, const QString &path)
@@ -69,8 +81,8 @@ private Q_SLOTS:
             << u"held"_s << u"Com7 (%1) could not be opened: it is in use by another program."_s;
         QTest::newRow("no device for the number")
             << u"unpinned"_s
-            << u"Com7 has no device on this machine. This machine's serial ports: Com1 (%1), "
-               "Com2 ("_s;
+            << u"Com7 has no device on this machine. This machine's serial ports: Com1 (ttyUSB0), "
+               "Com2 (ttyUSB1)."_s;
         QTest::newRow("node with no UART")
             << u"no UART"_s << u"Com7 (%1) could not be opened: no serial port hardware answers"_s;
         QTest::newRow("/dev/null") << u"/dev/null"_s << u"Com7 (%1) is not a serial device."_s;
@@ -79,18 +91,26 @@ private Q_SLOTS:
             QTest::newRow("no permission") << u"denied"_s
                                            << u"Com7 (%1) could not be opened: Permission denied. "
                                               "Your user needs to be in the group"_s;
+        else // root may take over any lock file: the device is opened as "nobody" here
+            QTest::newRow("lock file of a root program killed")
+                << u"stale lock"_s
+                << u"Com7 (%1) could not be opened: its lock file %2 was left behind by a program "
+                   "that has ended (process %3) and belongs to root, so TALVEN may not take it "
+                   "over. Remove it (sudo rm %2), then choose the port again."_s;
     }
     void failuresNamePortAndDevice()
     {
         QFETCH(QString, fault);
         QFETCH(QString, text);
         // The device end of a locked pseudo-terminal answers EIO, as such a node does.
-        const int locked = ::posix_openpt(O_RDWR | O_NOCTTY);
+        const PseudoTerminal noUart;
+        int lock = 1;
+        QVERIFY(::ioctl(noUart.controller, TIOCSPTLCK, &lock) == 0);
         QString device = fault.startsWith(u'/') ? fault : m_usb[1]->name;
         if (fault == u"unpinned")
             device = m_machine->path(u"dev/ttyUSB0"_s);
         if (fault == u"no UART")
-            device = QString::fromLatin1(::ptsname(locked));
+            device = noUart.name;
         if (fault == u"file")
             QVERIFY(writeFile(device = m_machine->path(u"Com7"_s), "settings"));
         if (fault == u"denied")
@@ -98,11 +118,26 @@ private Q_SLOTS:
         if (fault != u"unpinned")
             FakeMachine::writeSettings("[Ports]\nCom7=" + device.toUtf8());
 
+        const QString lockFile = u"/var/lock/LCK.."_s + device.mid(5).replace(u'/', u'_');
+        const pid_t ended = fault == u"stale lock" ? endedProcess() : 0;
+        const auto rootAgain = qScopeGuard([&] {
+            if (ended != 0 && ::seteuid(0) == 0)
+                QFile::remove(lockFile);
+        });
+        if (ended != 0) { // as QSerialPort leaves it, owned by root
+            QVERIFY(writeFile(lockFile, QByteArray::number(ended) + "\ntalven\nhost\n"));
+            QCOMPARE(shell(u"chmod 755 \"$0\""_s, m_machine->path({})), "");
+            QVERIFY(::chown(QFile::encodeName(device).constData(), 65534, 65534) == 0);
+            QVERIFY(::seteuid(65534) == 0);
+        }
         SerialPortLink holder(m_machine->ports()), link(m_machine->ports());
         QVERIFY(fault != u"held" || (holder.setPortNumber(7) && holder.open()));
-        QVERIFY(link.setPortNumber(7) && !link.open());
-        ::close(locked);
-        QVERIFY2(link.errorString().startsWith(text.arg(device)), qPrintable(link.errorString()));
+        const bool opened = link.setPortNumber(7) && link.open();
+        QVERIFY(ended == 0 || ::seteuid(0) == 0);
+        QVERIFY(!opened);
+        const QString told = link.errorString().remove(m_machine->path(u"dev/"_s));
+        text.replace(u"%1"_s, device).replace(u"%2"_s, lockFile);
+        QVERIFY2(told.startsWith(text.replace(u"%3"_s, QString::number(ended))), qPrintable(told));
         QVERIFY(fault != u"file" || QFileInfo(device).size() == 8);
     }
 
@@ -140,6 +175,13 @@ private Q_SLOTS:
                      && link.errorString().endsWith(u"Plug it back in and press again."_s),
                  qPrintable(link.errorString()));
         QVERIFY(link.isOpen() == false); // the device is let go
+        // Com1 now stands for ttyUSB1, another master clock, which must get nothing.
+        if (!backBeforeThePress) {
+            QVERIFY(!DateCommand::sendDateInitialisation(link, m_clock));
+            QVERIFY2(link.errorString().endsWith(u"Plug it back in and press again."_s),
+                     qPrintable(link.errorString()));
+        }
+        QCOMPARE(m_usb[1]->read(), QByteArray());
 
         m_machine->add(u"ttyUSB0"_s, second.name);
         QVERIFY(DateCommand::sendDateInitialisation(link, m_clock));
@@ -303,6 +345,52 @@ private Q_SLOTS:
         m_iniGps->click();
         QCOMPARE(m_usb[chosen]->read() + '|' + m_usb[1 - chosen]->read(), workedExampleAB + '|');
         QCOMPARE(m_warnings, QStringList());
+    }
+
+    void refusedSave_data()
+    {
+        QTest::addColumn<QString>("setup"); // sh, $0 the settings folder
+        QTest::addColumn<QString>("refuse");
+        QTest::addColumn<QString>("lift");
+        if (::geteuid() == 0) // root writes into any folder; as root, the unprivileged run has that
+            QTest::newRow("full disk")
+                << u"mount -t tmpfs -o size=64k tmpfs \"$0\""_s
+                << u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s << u"rm \"$0/fill\""_s;
+        else
+            QTest::newRow("read-only settings folder")
+                << QString() << u"chmod a-w \"$0\""_s << u"chmod u+w \"$0\""_s;
+    }
+    // The chosen port opens and takes the next press, one box says the number
+    // was not saved, and the number stored before stays, on disk and for the
+    // next choice of that port, which saves it.
+    void refusedSave()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, refuse);
+        QFETCH(QString, lift);
+        const QString folder = QFileInfo(PortSetting::filePath()).path();
+        QDir().mkpath(folder);
+        const auto unmount
+            = qScopeGuard([&] { shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
+        QCOMPARE(shell(setup, folder), "");
+        FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\nOrvcomm=1\n");
+        startWindow();
+        QCOMPARE(shell(refuse, folder), "");
+        m_window->choosePortEntry(1);
+        QCOMPARE(shell(lift, folder), "");
+        QCOMPARE(m_warnings,
+                 QStringList{u"The serial port number was not saved. The settings file "_s
+                             + PortSetting::filePath()
+                             + u" cannot be read or written. Check that it is a file you may read "
+                               "and write."_s});
+        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::filePath()), "Orvcomm=1\n");
+        QCOMPARE(PortSetting().read(), std::optional<qint16>(1));
+        m_iniGps->click();
+        QCOMPARE(m_usb[1]->read().size(), 46);
+
+        m_window->choosePortEntry(1);
+        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::filePath()), "Orvcomm=2\n");
+        QCOMPARE(m_warnings.size(), 1);
     }
 
     // The machine's ports in their order, each entry telling its device when
