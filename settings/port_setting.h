@@ -6,31 +6,34 @@
 #include <optional>
 
 // The one value TALVEN remembers between runs: the number of the serial port
-// chosen last, kept in the per-user settings file (filePath()) as section
+// chosen last, kept in the per-user settings (location()) as section
 // "Startup", key "Orvcomm", value the port number as decimal text. The same
-// file may pin a port number to a device of the user's choice in section
+// settings may pin a port number to a device of the user's choice in section
 // "Ports" ("Com3=/dev/ttyUSB0"); TALVEN reads that section but never writes
 // it.
 //
-// Every operation opens the file afresh, so a change made by hand while the
-// program runs is seen by the next read. Only an ordinary file of a size a
-// settings file can have is ever read or written.
+// Every operation opens the settings afresh, so a change made by hand while
+// the program runs is seen by the next read. On Linux only an ordinary file
+// of a size a settings file can have is ever read or written.
 class PortSetting
 {
 public:
-    // $XDG_CONFIG_HOME/TALVEN/TALVEN.conf, by default under ~/.config.
-    static QString filePath();
+    // On Linux the file $XDG_CONFIG_HOME/TALVEN/TALVEN.conf, by default under
+    // ~/.config; on Windows the registry key HKEY_CURRENT_USER\Software\VB
+    // and VBA Program Settings\TALVEN, where every program of the old
+    // run-time kept its settings.
+    static QString location();
 
     // The stored port number, or 1 when none is stored. Fails (nullopt, with
-    // errorString()) when the file cannot be read or the stored text is not
-    // a 16-bit integer.
+    // errorString()) when the settings cannot be read or the stored value is
+    // not the text of a 16-bit integer.
     std::optional<qint16> read();
 
     // Replaces the stored port number with the decimal text of `portNumber`.
     bool save(qint16 portNumber);
 
     // The "Ports" section: the devices the user pinned to port numbers. Empty
-    // when the file cannot be read.
+    // when the settings cannot be read.
     QHash<qint16, QString> pinnedDevices() const;
 
     QString errorString() const { return m_errorString; }

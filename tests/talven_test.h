@@ -93,8 +93,8 @@ struct FakeMachine
     QString path(const QString &relative) const { return root.filePath(relative); }
     static void writeSettings(const QByteArray &contents)
     {
-        QDir().mkpath(QFileInfo(PortSetting::filePath()).path());
-        writeFile(PortSetting::filePath(), contents);
+        QDir().mkpath(QFileInfo(PortSetting::location()).path());
+        writeFile(PortSetting::location(), contents);
     }
     void add(const QString &name, const QString &device, const QByteArray &uartType = {},
              const QByteArray &product = {}) const

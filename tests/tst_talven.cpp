@@ -271,7 +271,7 @@ private Q_SLOTS:
         QFETCH(QString, setup);
         QFETCH(QString, warning);
         QFETCH(int, index);
-        const QString path = PortSetting::filePath();
+        const QString path = PortSetting::location();
         const bool stored = setup.startsWith(u"Orvcomm="_s);
         FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\n" + setup.toUtf8());
         QCOMPARE(shell(stored ? QString() : u"rm \"$0\"; "_s + setup, path), ""); // mknod: root
@@ -368,7 +368,7 @@ private Q_SLOTS:
         QFETCH(QString, setup);
         QFETCH(QString, refuse);
         QFETCH(QString, lift);
-        const QString folder = QFileInfo(PortSetting::filePath()).path();
+        const QString folder = QFileInfo(PortSetting::location()).path();
         QDir().mkpath(folder);
         const auto unmount
             = qScopeGuard([&] { shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
@@ -380,16 +380,16 @@ private Q_SLOTS:
         QCOMPARE(shell(lift, folder), "");
         QCOMPARE(m_warnings,
                  QStringList{u"The serial port number was not saved. The settings file "_s
-                             + PortSetting::filePath()
+                             + PortSetting::location()
                              + u" cannot be read or written. Check that it is a file you may read "
                                "and write."_s});
-        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::filePath()), "Orvcomm=1\n");
+        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()), "Orvcomm=1\n");
         QCOMPARE(PortSetting().read(), std::optional<qint16>(1));
         m_iniGps->click();
         QCOMPARE(m_usb[1]->read().size(), 46);
 
         m_window->choosePortEntry(1);
-        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::filePath()), "Orvcomm=2\n");
+        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()), "Orvcomm=2\n");
         QCOMPARE(m_warnings.size(), 1);
     }
 

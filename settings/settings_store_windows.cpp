@@ -1,0 +1,78 @@
+#include "settings_store.h"
+
+#include <QCoreApplication>
+
+#include <qt_windows.h>
+
+namespace {
+
+// Where the run-time of the program TALVEN replaces kept every program's
+// settings, so that a remembered port and a site's .reg preset carry over.
+const QString registryKey
+    = QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\TALVEN");
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PortSetting", text);
+}
+
+} // namespace
+
+namespace SettingsStore {
+
+QString location()
+{
+    return registryKey;
+}
+
+Store open()
+{
+    auto settings = std::make_unique<QSettings>(registryKey, QSettings::NativeFormat);
+    if (std::optional<QString> refused = problem(*settings))
+        return {nullptr, *refused};
+    return {std::move(settings), {}};
+}
+
+std::optional<QString> problem(const QSettings &store)
+{
+    if (store.status() != QSettings::NoError)
+        return tr("The registry key %1 cannot be read or written. Check that your user may "
+                  "change it.")
+            .arg(registryKey);
+    return std::nullopt;
+}
+
+// The registry has no lock that a killed program leaves behind.
+void prepareWrite(const QSettings & /*store*/) { }
+
+// QSettings turns a REG_DWORD into a number, which must not pass for text.
+std::optional<QString> nonTextValue(const QString &key)
+{
+    const QString section = key.section(u'/', 0, 0);
+    const QString value = key.section(u'/', 1);
+    const QString subKey
+        = QStringLiteral("Software\\VB and VBA Program Settings\\TALVEN\\") + section;
+    DWORD type = REG_NONE;
+    if (::RegGetValueW(HKEY_CURRENT_USER, reinterpret_cast<LPCWSTR>(subKey.utf16()),
+                       reinterpret_cast<LPCWSTR>(value.utf16()), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                       nullptr, nullptr)
+            != ERROR_SUCCESS
+        || type == REG_SZ)
+        return std::nullopt;
+    switch (type) {
+    case REG_DWORD:
+        return tr("a REG_DWORD value");
+    case REG_QWORD:
+        return tr("a REG_QWORD value");
+    case REG_EXPAND_SZ:
+        return tr("a REG_EXPAND_SZ value");
+    case REG_MULTI_SZ:
+        return tr("a REG_MULTI_SZ value");
+    case REG_BINARY:
+        return tr("a REG_BINARY value");
+    default:
+        return tr("a registry value of type %1").arg(type);
+    }
+}
+
+} // namespace SettingsStore
