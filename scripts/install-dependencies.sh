@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages TALVEN needs when any of them is missing: for
 # "run", what building and running it takes; for "test", what its tests take
-# as well. As root it installs them; otherwise it prints the command to run.
-#   scripts/install-dependencies.sh run|test
+# as well; for "windows", what cross-building Qt and TALVEN for Windows and
+# testing them under Wine take, with the deb-src entry that qtbase's sources
+# come from. As root it installs them; otherwise it prints the command to run.
+#   scripts/install-dependencies.sh run|test|windows
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins fonts-liberation2)
-if [[ ${1:?say run or test} == test ]]; then
+kind=${1:?say run, test or windows}
+if [[ $kind == windows ]]; then
+    # MinGW-w64 with POSIX threads, Ninja and git for Qt; Wine's tablet
+    # headers, which Debian's qtbase sources lack; NSIS for the installer;
+    # Wine, an X server, xdotool and xclip for the tests.
+    packages+=(g++-mingw-w64-x86-64-posix ninja-build git dpkg-dev libwine-dev nsis
+               wine wine64 xvfb xauth xdotool xclip python3)
+fi
+if [[ $kind == test ]]; then
     # The sanitizer build, the style checks, the package checks, an X server
     # for the button, and python3 to make a socket at the settings path.
     packages+=(clang libclang-rt-14-dev clang-format clang-tidy appstream desktop-file-utils
@@ -18,13 +28,34 @@ for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+# "apt-get source qt6-base" needs a deb-src entry; it takes the mirror that
+# the machine's own bookworm entry names.
+sources=/etc/apt/sources.list.d/talven-deb-src.sources
+add_sources=
+if [[ $kind == windows && -z $(apt-get indextargets 'Created-By: Sources' 'Release: bookworm') ]]; then
+    mirror=$(apt-get indextargets --format '$(REPO_URI)' 'Created-By: Packages' 'Release: bookworm' \
+        | head -n1)
+    [[ -n "$mirror" ]] || { echo "No bookworm entry in this machine's apt sources." >&2; exit 1; }
+    add_sources="Types: deb-src
+URIs: $mirror
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
+fi
+[[ ${#missing[@]} -eq 0 && -z $add_sources ]] && exit 0
 
 if [[ $(id -u) -ne 0 ]]; then
-    echo "Missing Debian packages. Install them with:" >&2
+    echo "Missing Debian packages or sources. Add them with:" >&2
+    if [[ -n $add_sources ]]; then
+        printf "  sudo tee %s >/dev/null <<'END'\n%s\nEND\n" "$sources" "$add_sources" >&2
+    fi
     echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
     exit 1
 fi
-echo "Installing ${missing[*]}"
+[[ -z $add_sources ]] || { echo "Adding $sources"; echo "$add_sources" >"$sources"; }
 apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "Installing ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Builds Qt for 64-bit Windows, the same version as the host's Qt, from
+# source: qtbase from Debian's own source package, qtserialport from Qt's git
+# tag. Only what TALVEN uses is built (Core, Gui, Widgets with the Windows
+# platform plugin and styles, Test, SerialPort). The result is kept in the
+# cache and reused: a second run only checks it and prints its path.
+#   prefix=$(scripts/windows/build-qt.sh)    # progress goes to standard error
+# TALVEN_CACHE          the cache folder (default ~/.cache/talven)
+# TALVEN_QTSERIALPORT   where qtserialport's git tag is cloned from (a URL,
+#                       a folder or a git bundle; default Qt's git server)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+exec 3>&1 1>&2 # only the prefix goes to standard output
+
+version=$(dpkg-query -W -f='${Version}' qt6-base-dev) # 6.4.2+dfsg-10
+qt_version=${version%%+*}
+[[ $qt_version == 6.4.2 ]] || { echo "The host has Qt $qt_version; this builds 6.4.2." >&2; exit 1; }
+serialport_tag=v6.4.2
+serialport_commit=a29d4f9bb7f6145a6bfe0a0bb3889412a7032bfb
+serialport_source=${TALVEN_QTSERIALPORT:-https://code.qt.io/qt/qtserialport.git}
+[[ ! -e $serialport_source ]] || serialport_source=$(realpath "$serialport_source")
+
+cache=${TALVEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/talven}
+prefix=$cache/qt-$qt_version-mingw-w64
+work=$cache/qt-$qt_version-work
+# What the prefix was built from and how; a change rebuilds it.
+recipe=$(cat "$0" "$here/mingw-w64-x86_64.cmake" "$here"/wintab/* | sha256sum | cut -c1-16)
+if [[ -f $prefix/talven-recipe && $(cat "$prefix/talven-recipe") == "$recipe" ]]; then
+    echo "Qt $qt_version for Windows: $prefix"
+    echo "$prefix" >&3
+    exit 0
+fi
+echo "Building Qt $qt_version for Windows into $prefix; about half an hour on two cores."
+rm -rf "$prefix" "$work"
+mkdir -p "$work"
+cd "$work"
+
+# A step whose output goes to a log, shown only when it fails.
+progress() {
+    local log=$work/$1.log
+    shift
+    echo "$1 ... (log: $log)"
+    shift
+    if ! "$@" >"$log" 2>&1 < /dev/null; then
+        tail -n 40 "$log" >&2
+        echo "Failed; the whole log is $log" >&2
+        exit 1
+    fi
+}
+# Ninja's "[done/total]" lines as one line every 5 %, with the whole log kept.
+build() {
+    local log=$work/build-$1.log
+    echo "Building $1 (log: $log)"
+    cmake --build "$work/build-$1" --parallel "$(nproc)" </dev/null 2>&1 | tee "$log" \
+        | awk -F'[][/]' '/^\[[0-9]+\/[0-9]+\]/ { step = int(20 * $2 / $3)
+              if (step > shown) { shown = step; printf "  %d %%\n", 5 * step; fflush() } }' \
+        || { tail -n 40 "$log" >&2; echo "Failed; the whole log is $log" >&2; exit 1; }
+}
+
+# qtbase: Debian's source package, with Debian's patches.
+if ! apt-get source --download-only "qt6-base=$version" >apt-source.log 2>&1; then
+    cat apt-source.log >&2
+    echo "apt-get source qt6-base failed; scripts/install-dependencies.sh windows adds its deb-src entry."
+    exit 1
+fi
+progress unpack "Unpacking qtbase" dpkg-source -x qt6-base_*.dsc qtbase
+# Debian's sources leave out the tablet API headers; Wine's serve in their
+# stead. (The plugin's DirectWrite 3 font database needs Direct2D in Qt 6.4,
+# which is not built, so both are left out.)
+mkdir -p qtbase/src/3rdparty/wintab
+cp "$here"/wintab/*.h qtbase/src/3rdparty/wintab/
+
+# qtserialport: the tag, checked against its commit.
+progress clone "Cloning qtserialport $serialport_tag from $serialport_source" \
+    git clone --quiet --branch "$serialport_tag" "$serialport_source" qtserialport
+[[ $(git -C qtserialport rev-parse HEAD) == "$serialport_commit" ]] \
+    || { echo "qtserialport $serialport_tag is not commit $serialport_commit." >&2; exit 1; }
+
+progress configure-qtbase "Configuring qtbase" \
+    cmake -G Ninja -S qtbase -B build-qtbase \
+    -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF -DFEATURE_opengl=OFF \
+    -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_zstd=OFF -DFEATURE_icu=OFF \
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF \
+    -DFEATURE_androiddeployqt=OFF -DFEATURE_openssl=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
+    -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
+    -DFEATURE_system_doubleconversion=OFF
+build qtbase
+progress install-qtbase "Installing qtbase" cmake --install build-qtbase
+
+progress configure-qtserialport "Configuring qtserialport" \
+    cmake -G Ninja -S qtserialport -B build-qtserialport \
+    -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+build qtserialport
+progress install-qtserialport "Installing qtserialport" cmake --install build-qtserialport
+
+echo "$recipe" >"$prefix/talven-recipe"
+rm -rf "$work"
+echo "$prefix" >&3
