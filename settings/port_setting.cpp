@@ -51,8 +51,8 @@ std::optional<qint16> PortSetting::read()
     if (!value.isValid())
         return 1;
     if (const std::optional<QString> kind = SettingsStore::nonTextValue(portNumberKey)) {
-        m_errorString = tr("The stored serial port number in %1 is %2, not the number as text. "
-                           "Choose the port again, or remove the value.")
+        m_errorString = tr("The stored serial port number (Orvcomm in section Startup of %1) "
+                           "is %2, not text. Choose the port again, or remove the value.")
                             .arg(location(), *kind);
         return std::nullopt;
     }
