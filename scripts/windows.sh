@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds TALVEN for 64-bit Windows on Debian 12, makes its installer and its
+# portable ZIP, and tests both under Wine. The first run also builds Qt for
+# Windows into ~/.cache/talven; later runs reuse it.
+#   scripts/windows.sh
+# TALVEN_QTSERIALPORT   where qtserialport's git tag is cloned from (default
+#                       Qt's git server; a folder or a git bundle will do)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-dependencies.sh windows
+
+qt=$(scripts/windows/build-qt.sh)
+cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
+cmake --build build-windows
+(cd build-windows && cpack)
+ctest --test-dir build-windows --output-on-failure
