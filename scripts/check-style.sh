@@ -8,5 +8,7 @@ build=${1:?the build folder}
 
 sources=$(find app bench datecmd serial settings tests -name '*.cpp' -o -name '*.h' | sort)
 clang-format --dry-run --Werror $sources
-grep '\.cpp$' <<<"$sources" | xargs -P "$(nproc)" -n1 clang-tidy -p "$build" --quiet 2>/dev/null
+# clang-tidy reads the Linux build, so the Windows files are left to the cross build's warnings.
+grep '\.cpp$' <<<"$sources" | grep -v '_windows\.cpp$' \
+    | xargs -P "$(nproc)" -n1 clang-tidy -p "$build" --quiet 2>/dev/null
 echo "clang-format and clang-tidy found nothing."
