@@ -1,92 +1,49 @@
-"""The Windows program under Wine, as a technician meets it.
-
-The installer is installed silently into a Wine prefix of the test's own;
-COM5 and COM6 are Wine's device links to pseudo-terminals whose far ends
-the test reads octet by octet. The window is driven with the keyboard under
-the X server the test runs in, and a warning box is read with Ctrl+C, which
-copies its text on Windows.
-
-    test_talven_wine.py INSTALLER PORTABLE_ZIP
-"""
-
-import datetime
-import glob
-import os
-import pty
-import select
-import subprocess
-import sys
-import tempfile
-import termios
-import time
-import unittest
-import zipfile
+"""The Windows program under Wine, installed silently into a prefix of the
+test's own. COM5 and COM6 are Wine's device links to pseudo-terminals whose
+far ends are read octet by octet; a warning box is read with Ctrl+C, which
+copies its text on Windows.   test_talven_wine.py INSTALLER PORTABLE_ZIP"""
+import datetime, functools, glob, operator, os, pty, select, subprocess, sys, tempfile, termios
+import time, unittest, zipfile
 
 INSTALLER, PORTABLE_ZIP = sys.argv[1:3]
-SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\TALVEN\Startup"
-INSTALLED = r"C:\Program Files\TALVEN\bin\talven.exe"
-UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TALVEN"
-WINDOW_TITLE = "GPS Date Initialization"
+SETTINGS = r"HKCU\Software\VB and VBA Program Settings\TALVEN\Startup"
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TALVEN"
+INSTALLED = r"C:\Program Files\TALVEN\bin"
 
 
-def frame(date):
-    """The date frame and its checksum, then trailers A and B."""
-    body = bytes([0x47, 0x62, date.month, date.day, date.year // 256, date.year % 256]) + bytes(6)
-    checksum = 0
-    for octet in body:
-        checksum ^= octet
-    head = b"@@" + body + bytes([checksum]) + b"\r\n\x1b"
-    return head + b"\xfa\x85" + head + b"$KT-302M"
-
-
-def today_pairs():
+def pairs_of_today():
+    """A then B of today, or of tomorrow should midnight pass."""
+    def pair(day):
+        body = bytes([0x47, 0x62, day.month, day.day, day.year // 256, day.year % 256]) + bytes(6)
+        head = b"@@" + body + bytes([functools.reduce(operator.xor, body)]) + b"\r\n\x1b"
+        return head + b"\xfa\x85" + head + b"$KT-302M"
     today = datetime.date.today()
-    return {frame(today), frame(today + datetime.timedelta(days=1))}
+    return {pair(today), pair(today + datetime.timedelta(days=1))}
 
 
-class Wine:
-    """A Wine prefix of the test's own, with TALVEN installed."""
+def run(*command, env=None, check=True):
+    done = subprocess.run(command, env=env, capture_output=True, text=True, timeout=300)
+    if check and done.returncode != 0:
+        raise AssertionError(f"{command}: {done.stdout}{done.stderr}")
+    return done.stdout
 
-    def __init__(self):
-        self.folder = tempfile.TemporaryDirectory(prefix="talven-wine-")
-        self.env = dict(os.environ, WINEPREFIX=self.folder.name, WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
-        self.run("wineboot", "--init")
 
-    def run(self, *command, check=True):
-        result = subprocess.run(command, env=self.env, capture_output=True, text=True,
-                                timeout=300)
-        if check and result.returncode != 0:
-            raise AssertionError(f"{command} failed: {result.stdout}{result.stderr}")
-        return result.stdout
+def wait_for(condition, timeout=60.0):
+    deadline = time.monotonic() + timeout
+    while not condition() and time.monotonic() < deadline:
+        time.sleep(0.2)
+    return condition()
 
-    def wine(self, *arguments, check=True):
-        return self.run("wine", *arguments, check=check)
 
-    def unix_path(self, windows_path):
-        return self.run("winepath", "-u", windows_path).strip()
+def windows(title):
+    return run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$", check=False).split()
 
-    def link_com_port(self, number, device):
-        self.wine("reg", "add", r"HKLM\Software\Wine\Ports", "/v", f"COM{number}", "/d",
-                  device, "/f")
 
-    def restart(self):
-        """Wine makes its COM device links when it starts."""
-        self.run("wineserver", "-k", check=False)
-        self.run("wineserver", "-w", check=False)
-
-    def stored(self):
-        """The stored port number as (type, data) in reg's words, or None."""
-        output = self.wine("reg", "query", SETTINGS_KEY, "/v", "Orvcomm", check=False)
-        for line in output.splitlines():
-            parts = line.split()
-            if parts[:1] == ["Orvcomm"]:
-                kind, data = parts[1], " ".join(parts[2:])
-                return kind, str(int(data, 16)) if kind == "REG_DWORD" else data
-        return None
-
-    def store(self, kind, data):
-        self.wine("reg", "add", SETTINGS_KEY, "/v", "Orvcomm", "/t", kind, "/d", data, "/f")
+def keys(window, *names):
+    run("xdotool", "windowfocus", "--sync", window)
+    for name in names:
+        run("xdotool", "key", "--clearmodifiers", name)
+        time.sleep(0.3)
 
 
 class PseudoTerminal:
@@ -94,169 +51,113 @@ class PseudoTerminal:
         self.controller, self.device = pty.openpty()
         self.name = os.ttyname(self.device)
 
-    def read(self, timeout=3.0, count=46):
-        """What arrives until `count` octets have, or the line is quiet."""
-        received = b""
-        deadline = time.monotonic() + timeout
-        while len(received) < count:
-            ready, _, _ = select.select([self.controller], [], [],
-                                        max(0.0, deadline - time.monotonic()))
-            if not ready:
-                break
+    def read(self, timeout=3.0):
+        received, deadline = b"", time.monotonic() + timeout
+        while len(received) < 46 and select.select([self.controller], [], [],
+                                                   max(0, deadline - time.monotonic()))[0]:
             received += os.read(self.controller, 1)
         return received
 
-    def line_settings(self):
-        iflag, oflag, cflag, lflag, ispeed, ospeed, cc = termios.tcgetattr(self.device)
-        return (ospeed, cflag & termios.CSIZE, cflag & termios.PARENB, cflag & termios.CSTOPB)
-
-
-def windows(title):
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                           capture_output=True, text=True)
-    return found.stdout.split()
-
-
-def wait_for(condition, timeout=60.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.2)
-    return condition()
-
-
-def keys(window, *names):
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, timeout=10)
-    for name in names:
-        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True, timeout=10)
-        time.sleep(0.3)
-
-
-class Talven:
-    """One run of TALVEN, with the warning boxes it showed."""
-
-    def __init__(self, wine, program):
-        self.wine = wine
-        self.boxes = []
-        self.process = subprocess.Popen(["wine", program], env=wine.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def window(self):
-        """The main window, once shown; every box before it is read and closed."""
-        def shown():
-            for box in windows("TALVEN"):
-                self.read_box(box)
-            return windows(WINDOW_TITLE)
-        found = wait_for(shown)
-        if not found:
-            raise AssertionError(f"the window did not show; boxes: {self.boxes}")
-        time.sleep(1)
-        for box in windows("TALVEN"):
-            self.read_box(box)
-        return found[0]
-
-    def read_box(self, box):
-        subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], check=True)
-        keys(box, "ctrl+c")
-        text = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True,
-                              text=True).stdout
-        self.boxes.append(text)
-        keys(box, "Return")
-        wait_for(lambda: box not in windows("TALVEN"), timeout=10)
-
-    def close(self):
-        self.process.terminate()
-        self.process.wait(timeout=30)
+    def line(self):
+        attributes = termios.tcgetattr(self.device)
+        return attributes[5], attributes[2] & (termios.CSIZE | termios.PARENB | termios.CSTOPB)
 
 
 class TalvenUnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine = Wine()
+        cls.prefix = tempfile.TemporaryDirectory(prefix="talven-wine-")
+        cls.env = dict(os.environ, WINEPREFIX=cls.prefix.name, WINEDEBUG="-all",
+                       WINEDLLOVERRIDES="mscoree,mshtml=")
         cls.ports = {5: PseudoTerminal(), 6: PseudoTerminal()}
+        cls.wine("wineboot", "--init")
         for number, port in cls.ports.items():
-            cls.wine.link_com_port(number, port.name)
-        cls.wine.restart()
-        cls.wine.wine(INSTALLER, "/S")
+            cls.wine("reg", "add", r"HKLM\Software\Wine\Ports", "/v", f"COM{number}", "/d",
+                     port.name, "/f")
+        for stop in ["-k", "-w"]:  # Wine links the COM ports when it starts again
+            run("wineserver", stop, env=cls.env, check=False)
+        cls.wine(INSTALLER, "/S")
 
-    def start(self, program=INSTALLED):
-        talven = Talven(self.wine, program)
-        self.addCleanup(talven.close)
-        return talven
+    @classmethod
+    def wine(cls, *arguments, check=True):
+        return run("wine", *arguments, env=cls.env, check=check)
+
+    def stored(self):
+        """The stored port number as (type, data), as reg shows them."""
+        value = self.wine("reg", "query", SETTINGS, "/v", "Orvcomm", check=False).split()[-2:]
+        if value[:1] == ["REG_DWORD"]:
+            return value[0], str(int(value[1], 16))
+        return tuple(value)
+
+    def start(self, stored, program=INSTALLED + r"\talven.exe"):
+        """The main window of a new run, and the text of each box shown before it."""
+        self.wine("reg", "add", SETTINGS, "/v", "Orvcomm", "/t", stored[0], "/d", stored[1], "/f")
+        process = subprocess.Popen(["wine", program], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (process.terminate(), process.wait(30)))
+        boxes = []
+        def shown():
+            for box in windows("TALVEN"):
+                subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], check=True,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)  # stays on
+                keys(box, "ctrl+c")
+                boxes.append(run("xclip", "-selection", "clipboard", "-o", check=False))
+                keys(box, "Return")
+                wait_for(lambda: box not in windows("TALVEN"), 10)
+            return windows("GPS Date Initialization")
+        self.assertTrue(wait_for(shown), boxes)
+        time.sleep(1)
+        shown()  # and none after it
+        return shown()[0], boxes
 
     def test_installed_files_menu_entry_and_uninstaller(self):
-        folder = self.wine.unix_path(r"C:\Program Files\TALVEN\bin")
+        folder = run("winepath", "-u", INSTALLED, env=self.env).strip()
         for name in ["talven.exe", "Qt6Core.dll", "Qt6Gui.dll", "Qt6Widgets.dll",
                      "Qt6SerialPort.dll", "libstdc++-6.dll", "libgcc_s_seh-1.dll",
-                     "libwinpthread-1.dll", "platforms/qwindows.dll",
-                     "styles/qwindowsvistastyle.dll"]:
+                     "libwinpthread-1.dll",
+                     "platforms/qwindows.dll", "styles/qwindowsvistastyle.dll"]:
             self.assertTrue(os.path.isfile(os.path.join(folder, name)), name)
-        menu = glob.glob(os.path.join(self.wine.folder.name, "drive_c", "**",
-                                      "GPS Date Initialization.lnk"), recursive=True)
+        menu = glob.glob(f"{self.prefix.name}/drive_c/**/GPS Date Initialization.lnk",
+                         recursive=True)
         self.assertEqual(len(menu), 1, menu)
-        entry = self.wine.wine("reg", "query", UNINSTALL_KEY)
+        entry = self.wine("reg", "query", UNINSTALL)
         self.assertIn("DisplayName    REG_SZ    TALVEN", entry)
-        uninstaller = next(line.split("REG_SZ")[1].strip().strip('"')
-                           for line in entry.splitlines() if "UninstallString" in line)
+        self.addCleanup(self.wine, INSTALLER, "/S")  # again, for the other tests
+        self.wine(entry.split("UninstallString    REG_SZ    ")[1].split("\n")[0].strip('"'), "/S")
+        self.assertTrue(wait_for(lambda: not os.path.exists(f"{folder}/talven.exe")))
+        self.assertNotIn("TALVEN", self.wine("reg", "query", UNINSTALL, check=False))
 
-        self.wine.wine(uninstaller, "/S")
-        program = os.path.join(folder, "talven.exe")
-        self.assertTrue(wait_for(lambda: not os.path.exists(program), timeout=60), program)
-        self.assertNotIn("TALVEN", self.wine.wine("reg", "query", UNINSTALL_KEY, check=False))
-        self.wine.wine(INSTALLER, "/S")  # for the other tests
-        self.assertTrue(os.path.isfile(program))
-
-    def test_start_up_on_the_stored_port_press_and_choice(self):
-        self.wine.store("REG_SZ", "5")
-        talven = self.start()
-        window = talven.window()
-        self.assertEqual(talven.boxes, [])
-        geometry = subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True,
-                                  text=True).stdout
-        self.assertIn("Geometry: 225x187", geometry)
-        self.assertEqual(self.ports[5].line_settings(),
-                         (termios.B9600, termios.CS8, 0, 0))  # 9600 8N1, while held
-        subprocess.run(["xdotool", "mousemove", "--window", window, "112", "140", "click", "1"],
-                       check=True, timeout=10)  # the middle of the button
-        self.assertIn(self.ports[5].read(), today_pairs())
-        self.assertEqual(self.ports[6].read(timeout=0.5), b"")
-
-        keys(window, "Tab", "Down")  # the list, then Com6
-        self.assertEqual(wait_for(lambda: self.wine.stored() == ("REG_SZ", "6"), 10), True)
+    def test_start_on_the_stored_port_click_and_choose(self):
+        window, boxes = self.start(("REG_SZ", "5"))
+        self.assertEqual(boxes, [])
+        self.assertIn("Geometry: 225x187", run("xdotool", "getwindowgeometry", window))
+        self.assertEqual(self.ports[5].line(), (termios.B9600, termios.CS8))  # while held
+        run("xdotool", "mousemove", "--window", window, "112", "140", "click", "1")
+        self.assertIn(self.ports[5].read(), pairs_of_today())
+        keys(window, "Tab", "Down")  # to the list, then Com6
+        self.assertTrue(wait_for(lambda: self.stored() == ("REG_SZ", "6"), 10), self.stored())
         keys(window, "Tab", "space")
-        self.assertIn(self.ports[6].read(), today_pairs())
-        self.assertEqual(self.ports[5].read(timeout=0.5), b"")
-        self.assertEqual(talven.boxes, [])
+        self.assertIn(self.ports[6].read(), pairs_of_today())
+        self.assertEqual(self.ports[5].read(0.5) + self.ports[6].read(0.5), b"")
 
     def test_one_box_for_a_bad_stored_value_or_a_missing_port(self):
-        rows = {
-            "a number stored as REG_DWORD": (("REG_DWORD", "5"), "is a REG_DWORD value"),
-            "a text that is no number": (("REG_SZ", "five"), '"five"'),
-            "a COM port the machine lacks": (("REG_SZ", "9"), "COM5"),
-        }
-        for row, (stored, told) in rows.items():
-            with self.subTest(row):
-                self.wine.store(*stored)
-                talven = self.start()
-                talven.window()
-                talven.close()
-                self.assertEqual(len(talven.boxes), 1, talven.boxes)
-                self.assertIn(told, talven.boxes[0])
-                self.assertEqual(self.wine.stored(), stored)  # nothing written
+        for stored, told in [(("REG_DWORD", "5"), "is a REG_DWORD value, not text"),
+                             (("REG_SZ", "five"), '"five" in HKEY_CURRENT_USER'),
+                             (("REG_SZ", "9"), "serial ports: Com1 (COM1), Com5 (COM5), Com6")]:
+            with self.subTest(stored=stored):
+                boxes = self.start(stored)[1]
+                self.assertEqual(len(boxes), 1, boxes)
+                self.assertIn(told, boxes[0])
+                self.assertEqual(self.stored(), stored)  # nothing written
 
     def test_portable_folder_runs_from_anywhere(self):
         folder = tempfile.TemporaryDirectory(prefix="talven-stick-")
         self.addCleanup(folder.cleanup)
-        with zipfile.ZipFile(PORTABLE_ZIP) as archive:
-            archive.extractall(folder.name)
-        program = glob.glob(os.path.join(folder.name, "*", "bin", "talven.exe"))[0]
-        self.wine.store("REG_SZ", "6")
-        talven = self.start(program)
-        keys(talven.window(), "space")
-        self.assertIn(self.ports[6].read(), today_pairs())
-        self.assertEqual(talven.boxes, [])
+        zipfile.ZipFile(PORTABLE_ZIP).extractall(folder.name)
+        program = glob.glob(f"{folder.name}/*/bin/talven.exe")[0]
+        window, boxes = self.start(("REG_SZ", "6"), program)
+        keys(window, "space")
+        self.assertEqual((self.ports[6].read() in pairs_of_today(), boxes), (True, []))
 
 
 if __name__ == "__main__":
