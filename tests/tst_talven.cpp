@@ -347,50 +347,42 @@ private Q_SLOTS:
         QCOMPARE(m_warnings, QStringList());
     }
 
-    void refusedSave_data()
-    {
-        QTest::addColumn<QString>("setup"); // sh, $0 the settings folder
-        QTest::addColumn<QString>("refuse");
-        QTest::addColumn<QString>("lift");
-        if (::geteuid() == 0) // root writes into any folder; as root, the unprivileged run has that
-            QTest::newRow("full disk")
-                << u"mount -t tmpfs -o size=64k tmpfs \"$0\""_s
-                << u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s << u"rm \"$0/fill\""_s;
-        else
-            QTest::newRow("read-only settings folder")
-                << QString() << u"chmod a-w \"$0\""_s << u"chmod u+w \"$0\""_s;
-    }
-    // The chosen port opens and takes the next press, one box says the number
-    // was not saved, and the number stored before stays, on disk and for the
-    // next choice of that port, which saves it.
+    // A save the disk refuses (a full one as root, a read-only folder for
+    // another user, as root writes into any folder): the chosen port opens,
+    // one box says the number was not saved, and the number stored before
+    // stays, on disk and for the next choice of that port, which saves it.
     void refusedSave()
     {
-        QFETCH(QString, setup);
-        QFETCH(QString, refuse);
-        QFETCH(QString, lift);
+        const bool root = ::geteuid() == 0;
         const QString folder = QFileInfo(PortSetting::location()).path();
-        QDir().mkpath(folder);
         const auto unmount
             = qScopeGuard([&] { shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
-        QCOMPARE(shell(setup, folder), "");
+        QCOMPARE(
+            shell(root ? u"mkdir -p \"$0\"; mount -t tmpfs -o size=64k tmpfs \"$0\""_s : QString(),
+                  folder),
+            "");
         FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\nOrvcomm=1\n");
         startWindow();
-        QCOMPARE(shell(refuse, folder), "");
+        QCOMPARE(shell(root ? u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s
+                            : u"chmod a-w \"$0\""_s,
+                       folder),
+                 "");
         m_window->choosePortEntry(1);
-        QCOMPARE(shell(lift, folder), "");
-        QCOMPARE(m_warnings,
-                 QStringList{u"The serial port number was not saved. The settings file "_s
-                             + PortSetting::location()
-                             + u" cannot be read or written. Check that it is a file you may read "
-                               "and write."_s});
-        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()), "Orvcomm=1\n");
-        QCOMPARE(PortSetting().read(), std::optional<qint16>(1));
+        QCOMPARE(shell(root ? u"rm \"$0/fill\""_s : u"chmod u+w \"$0\""_s, folder), "");
+        QCOMPARE(
+            m_warnings,
+            QStringList{
+                u"The serial port number was not saved. The settings file "_s
+                + PortSetting::location()
+                + u" cannot be read or written. Check that it is a file you may read and write."_s});
+        const auto stored = [] { return shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()); };
+        QCOMPARE(std::pair(stored(), PortSetting().read()),
+                 std::pair(QByteArray("Orvcomm=1\n"), std::optional<qint16>(1)));
         m_iniGps->click();
         QCOMPARE(m_usb[1]->read().size(), 46);
-
         m_window->choosePortEntry(1);
-        QCOMPARE(shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()), "Orvcomm=2\n");
-        QCOMPARE(m_warnings.size(), 1);
+        QCOMPARE(std::pair(stored(), m_warnings.size()),
+                 std::pair(QByteArray("Orvcomm=2\n"), qsizetype(1)));
     }
 
     // The machine's ports in their order, each entry telling its device when

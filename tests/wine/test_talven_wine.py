@@ -112,10 +112,9 @@ class TalvenUnderWine(unittest.TestCase):
 
     def test_installed_files_menu_entry_and_uninstaller(self):
         folder = run("winepath", "-u", INSTALLED, env=self.env).strip()
-        for name in ["talven.exe", "Qt6Core.dll", "Qt6Gui.dll", "Qt6Widgets.dll",
-                     "Qt6SerialPort.dll", "libstdc++-6.dll", "libgcc_s_seh-1.dll",
-                     "libwinpthread-1.dll",
-                     "platforms/qwindows.dll", "styles/qwindowsvistastyle.dll"]:
+        for name in ("talven.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6SerialPort.dll "
+                     "libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll "
+                     "platforms/qwindows.dll styles/qwindowsvistastyle.dll").split():
             self.assertTrue(os.path.isfile(os.path.join(folder, name)), name)
         menu = glob.glob(f"{self.prefix.name}/drive_c/**/GPS Date Initialization.lnk",
                          recursive=True)
