@@ -142,7 +142,9 @@ class TalvenUnderWine(unittest.TestCase):
     def test_one_box_for_a_bad_stored_value_or_a_missing_port(self):
         for stored, told in [(("REG_DWORD", "5"), "is a REG_DWORD value, not text"),
                              (("REG_SZ", "five"), '"five" in HKEY_CURRENT_USER'),
-                             (("REG_SZ", "9"), "serial ports: Com1 (COM1), Com5 (COM5), Com6")]:
+                             (("REG_SZ", "9"), "Com9 (COM9) is not there: plug the device in or "
+                              "switch it on, then choose the port again. This machine's serial "
+                              "ports: Com1 (COM1), Com5 (COM5), Com6 (COM6).")]:
             with self.subTest(stored=stored):
                 boxes = self.start(stored)[1]
                 self.assertEqual(len(boxes), 1, boxes)
