@@ -50,7 +50,8 @@ if [[ $(id -u) -ne 0 ]]; then
     if [[ -n $add_sources ]]; then
         printf "  sudo tee %s >/dev/null <<'END'\n%s\nEND\n" "$sources" "$add_sources" >&2
     fi
-    echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+    install=${missing[*]:+ && sudo apt-get install -y ${missing[*]}}
+    echo "  sudo apt-get update$install" >&2
     exit 1
 fi
 [[ -z $add_sources ]] || { echo "Adding $sources"; echo "$add_sources" >"$sources"; }
