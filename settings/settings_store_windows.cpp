@@ -8,8 +8,8 @@ namespace {
 
 // Where the run-time of the program TALVEN replaces kept every program's
 // settings, so that a remembered port and a site's .reg preset carry over.
-const QString registryKey
-    = QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\TALVEN");
+const QString userKey = QStringLiteral("Software\\VB and VBA Program Settings\\TALVEN");
+const QString registryKey = QStringLiteral("HKEY_CURRENT_USER\\") + userKey;
 
 QString tr(const char *text)
 {
@@ -50,8 +50,7 @@ std::optional<QString> nonTextValue(const QString &key)
 {
     const QString section = key.section(u'/', 0, 0);
     const QString value = key.section(u'/', 1);
-    const QString subKey
-        = QStringLiteral("Software\\VB and VBA Program Settings\\TALVEN\\") + section;
+    const QString subKey = userKey + u'\\' + section;
     DWORD type = REG_NONE;
     if (::RegGetValueW(HKEY_CURRENT_USER, reinterpret_cast<LPCWSTR>(subKey.utf16()),
                        reinterpret_cast<LPCWSTR>(value.utf16()), RRF_RT_ANY | RRF_NOEXPAND, &type,
