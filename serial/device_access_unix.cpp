@@ -4,13 +4,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSerialPort>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include <cerrno>
 #include <csignal>
 #include <optional>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +69,14 @@ std::optional<QString> staleLockOf(const QString &device)
         .arg(QFileInfo(lockFile).owner());
 }
 
+// A hung-up tty reports POLLHUP whatever it was asked; a closed descriptor
+// POLLNVAL.
+bool isHungUp(int descriptor)
+{
+    pollfd device{descriptor, 0, 0};
+    return ::poll(&device, 1, 0) == 1 && (device.revents & (POLLHUP | POLLNVAL)) != 0;
+}
+
 } // namespace
 
 namespace DeviceAccess {
@@ -85,6 +98,31 @@ QString refusal(const QString &device, const QString &systemReason)
     return tr("%1. Your user needs to be in the group \"%2\" that owns the device (sudo usermod "
               "-aG %2 $USER, then log in again).")
         .arg(systemReason, info.group());
+}
+
+bool hasHungUp(const QSerialPort &port)
+{
+    return port.isOpen() && isHungUp(int(port.handle()));
+}
+
+// The event loop keeps one read notifier per descriptor and QSerialPort has
+// its own, so the watch is on a duplicate, closed with the watch.
+std::unique_ptr<QObject> watchForHangUp(const QSerialPort &port, std::function<void()> hungUp)
+{
+    const int watched = ::fcntl(int(port.handle()), F_DUPFD_CLOEXEC, 0);
+    if (watched < 0)
+        return nullptr; // the next write still finds the device gone
+    auto watch = std::make_unique<QSocketNotifier>(watched, QSocketNotifier::Read);
+    QObject::connect(watch.get(), &QObject::destroyed, [watched] { ::close(watched); });
+    QObject::connect(watch.get(), &QSocketNotifier::activated, watch.get(),
+                     [notifier = watch.get(), watched, hungUp = std::move(hungUp)] {
+                         // Activated by octets received too, which QSerialPort takes.
+                         if (!isHungUp(watched))
+                             return;
+                         notifier->setEnabled(false); // a hung-up tty stays ready
+                         hungUp();
+                     });
+    return watch;
 }
 
 } // namespace DeviceAccess

@@ -16,4 +16,17 @@ QString refusal(const QString & /*device*/, const QString & /*systemReason*/)
     return QCoreApplication::translate("SerialLink", "it is in use by another program.");
 }
 
+// QSerialPort reports a COM port that vanished while open as a ResourceError
+// itself, at once, so there is nothing more to ask or to watch.
+bool hasHungUp(const QSerialPort & /*port*/)
+{
+    return false;
+}
+
+std::unique_ptr<QObject> watchForHangUp(const QSerialPort & /*port*/,
+                                        std::function<void()> /*hungUp*/)
+{
+    return nullptr;
+}
+
 } // namespace DeviceAccess

@@ -15,9 +15,9 @@ QString tr(const char *text)
     return QCoreApplication::translate("SerialLink", text);
 }
 
-// How QSerialPort reports a device that went away: with whatever errno was
-// left over, so its own text would only mislead.
-bool deviceIsGone(QSerialPort::SerialPortError error)
+// How QSerialPort may report a device that went away: with whatever errno
+// was left over, so its own text would only mislead.
+bool reportsDeviceGone(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::WriteError
         || error == QSerialPort::ResourceError;
@@ -29,7 +29,10 @@ SerialPortLink::SerialPortLink(PortDirectory ports)
     : m_ports(std::move(ports))
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
-                     [this](QSerialPort::SerialPortError error) { letGoIfGone(error); });
+                     [this](QSerialPort::SerialPortError error) {
+                         if (reportsDeviceGone(error))
+                             letGoIfGoneLater();
+                     });
 }
 
 SerialPortLink::~SerialPortLink()
@@ -75,6 +78,7 @@ bool SerialPortLink::open()
         return fail(tr("%1 does not accept 9600 baud, 8 data bits, no parity, 1 stop bit: %2.")
                         .arg(portLabel(), reason));
     }
+    m_hangUpWatch = DeviceAccess::watchForHangUp(m_port, [this] { letGoIfGoneLater(); });
     return true;
 }
 
@@ -85,6 +89,7 @@ bool SerialPortLink::close()
     // QSerialPort drops whatever it has not yet handed over when it closes.
     const bool handedOver = handQueuedOctetsToSystem();
     const qint64 dropped = m_port.bytesToWrite();
+    m_hangUpWatch.reset();
     m_port.close();
     if (!handedOver || dropped > 0)
         return fail(tr("%1 octets waiting for %2 were not sent before it was closed.")
@@ -118,7 +123,7 @@ bool SerialPortLink::write(const QByteArray &octets)
                                                          : m_port.errorString();
     // Octets left queued would otherwise go out ahead of the next press.
     m_port.clear(QSerialPort::Output);
-    if (!deviceIsGone(error))
+    if (!deviceIsGone())
         return fail(tr("Sending to %1 failed: %2.").arg(portLabel(), reason));
     releaseVanishedDevice();
     return fail(tr("Sending to %1 failed: the device is no longer there (unplugged, switched off "
@@ -137,15 +142,18 @@ bool SerialPortLink::handQueuedOctetsToSystem()
     return true;
 }
 
-// QSerialPort reports a vanished device from inside its own handling, so the
-// device is let go once that is over; by then the port may have been opened
-// afresh, which clears the error.
-void SerialPortLink::letGoIfGone(QSerialPort::SerialPortError error)
+bool SerialPortLink::deviceIsGone() const
 {
-    if (!deviceIsGone(error))
-        return;
+    return reportsDeviceGone(m_port.error()) || DeviceAccess::hasHungUp(m_port);
+}
+
+// A vanished device is reported from inside QSerialPort's or the watch's own
+// handling, so it is let go once that is over; by then the port may have
+// been opened afresh on a device that is there.
+void SerialPortLink::letGoIfGoneLater()
+{
     const auto letGo = [this] {
-        if (m_port.isOpen() && deviceIsGone(m_port.error()))
+        if (m_port.isOpen() && deviceIsGone())
             releaseVanishedDevice();
     };
     QMetaObject::invokeMethod(&m_port, letGo, Qt::QueuedConnection);
@@ -153,6 +161,7 @@ void SerialPortLink::letGoIfGone(QSerialPort::SerialPortError error)
 
 void SerialPortLink::releaseVanishedDevice()
 {
+    m_hangUpWatch.reset();
     m_port.clear(QSerialPort::Output);
     m_port.close();
     m_deviceVanished = true;

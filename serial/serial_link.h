@@ -6,6 +6,7 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // The one way into the serial port. Port numbers follow the operator's names:
@@ -58,12 +59,14 @@ private:
     QString machinePorts() const;
     bool fail(const QString &description);
     bool handQueuedOctetsToSystem();
-    void letGoIfGone(QSerialPort::SerialPortError error);
+    bool deviceIsGone() const;
+    void letGoIfGoneLater();
     void releaseVanishedDevice();
     bool reopenVanishedDevice();
 
     PortDirectory m_ports;
     QSerialPort m_port;
+    std::unique_ptr<QObject> m_hangUpWatch;
     qint16 m_portNumber = 1;
     QString m_device;
     bool m_deviceVanished = false;
