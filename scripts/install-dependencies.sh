@@ -7,8 +7,13 @@
 #   scripts/install-dependencies.sh run|test|windows
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins fonts-liberation2)
 kind=${1:?say run, test or windows}
+# The window's font, Liberation 2: fonts-liberation2 on Debian 12, where
+# fonts-liberation is Liberation 1; fonts-liberation from Debian 13 on.
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+font=fonts-liberation
+[[ $release == bookworm ]] && font=fonts-liberation2
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins "$font")
 if [[ $kind == windows ]]; then
     # MinGW-w64 with POSIX threads, Ninja and git for Qt; Wine's tablet
     # headers, which Debian's qtbase sources lack; NSIS for the installer;
@@ -19,7 +24,7 @@ fi
 if [[ $kind == test ]]; then
     # The sanitizer build, the style checks, the package checks, an X server
     # for the button, and python3 to make a socket at the settings path.
-    packages+=(clang libclang-rt-14-dev clang-format clang-tidy appstream desktop-file-utils
+    packages+=(clang libclang-rt-dev clang-format clang-tidy appstream desktop-file-utils
                dpkg-dev xvfb xauth python3)
 fi
 

@@ -7,6 +7,12 @@
 #                       Qt's git server; a folder or a git bundle will do)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Qt for Windows is built with a host Qt of its own version, Debian 12's 6.4.2.
+host=$(. /etc/os-release && echo "${ID:-} ${VERSION_ID:-} ${PRETTY_NAME:-}")
+if [[ $host != "debian 12 "* ]]; then
+    echo "scripts/windows.sh needs a Debian 12 (bookworm) host, whose Qt 6.4.2 builds Qt for Windows; this is ${host#* * }." >&2
+    exit 1
+fi
 scripts/install-dependencies.sh windows
 
 qt=$(scripts/windows/build-qt.sh)

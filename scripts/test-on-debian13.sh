@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs the test command (scripts/test.sh) on a bare Debian 13: a debootstrap
+# minbase system of trixie, kept bare in ~/.cache/talven between runs, with a
+# clean clone of this repository's committed state in /root/talven. Needs
+# root.
+#   scripts/test-on-debian13.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[[ $(id -u) -eq 0 ]] || { echo "Run as root: it makes a chroot (sudo $0)." >&2; exit 1; }
+source scripts/debian-chroot.sh
+root=$(fresh_chroot trixie)
+trap 'remove_chroot "$root"' EXIT
+git clone --quiet --no-local . "$root/root/talven"
+chroot "$root" env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    LANG=C.UTF-8 /root/talven/scripts/test.sh
+echo "The test command passed on a bare Debian 13."
