@@ -74,19 +74,8 @@ bool PortSetting::save(qint16 portNumber)
     if (!store.settings)
         problem = store.problem;
     // The number already stored, as at every start, is not written again.
-    else if (const QVariant stored = store.settings->value(portNumberKey);
-             stored != QVariant(text)) {
-        SettingsStore::prepareWrite(*store.settings);
-        store.settings->setValue(portNumberKey, text);
-        store.settings->sync();
-        problem = SettingsStore::problem(*store.settings);
-        // QSettings keeps a change it could not write for every later reader
-        // in this process, so a number not saved would pass for saved.
-        if (problem && stored.isValid())
-            store.settings->setValue(portNumberKey, stored);
-        else if (problem)
-            store.settings->remove(portNumberKey);
-    }
+    else if (store.settings->value(portNumberKey) != QVariant(text))
+        problem = SettingsStore::save(*store.settings, portNumberKey, text);
     if (problem) {
         m_errorString = tr("The serial port number was not saved. %1").arg(*problem);
         return false;

@@ -24,8 +24,9 @@ Store open();
 // Why the store could not be read or written, after a read or a write.
 std::optional<QString> problem(const QSettings &store);
 
-// Readies the store for a write, which must then not have to wait.
-void prepareWrite(const QSettings &store);
+// Stores `text` under `key`, keeping all else the store holds, or says why
+// it was not stored; the store then holds what it held before.
+std::optional<QString> save(QSettings &store, const QString &key, const QString &text);
 
 // What kind of value `key` holds when it is there but no text, in the words
 // of the platform's own tools ("a REG_DWORD value").

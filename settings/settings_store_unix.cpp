@@ -1,11 +1,14 @@
 #include "settings_store.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -84,15 +87,51 @@ bool isDamaged(const QString &fileName)
     return false;
 }
 
-// QSettings locks the file while it writes. A save killed right after
-// making the lock file leaves it empty, and QSettings would then wait 30
-// seconds before taking it for stale; a real save holds it for milliseconds.
-void removeAbandonedLock(const QString &fileName)
+QString cannotReadOrWrite(const QString &fileName)
 {
-    QLockFile lock(fileName + QStringLiteral(".lock"));
-    lock.setStaleLockTime(std::chrono::milliseconds(500));
-    if (lock.tryLock(std::chrono::seconds(1)))
-        lock.unlock();
+    return tr("The settings file %1 cannot be read or written. Check that it is a file you may "
+              "read and write.")
+        .arg(fileName);
+}
+
+bool writeWhole(const QString &fileName, const QByteArray &contents)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        && file.write(contents) == contents.size();
+}
+
+// A write that stops part-way (a full disk, a quota, a file size limit)
+// returns a short count and no error, which QSettings takes for a whole
+// write. So what it makes of the settings with `key` set to `text` is
+// composed in the temporary folder first, then read back from a copy it has
+// not cached; nothing when either was cut short.
+std::optional<QByteArray> composeSettingsFile(const QByteArray &earlier, const QString &key,
+                                              const QString &text)
+{
+    const QTemporaryDir folder;
+    const QString draft = folder.filePath(QStringLiteral("draft.conf"));
+    const QString copy = folder.filePath(QStringLiteral("copy.conf"));
+    if (!folder.isValid() || !writeWhole(draft, earlier))
+        return std::nullopt;
+    QSettings meant(draft, QSettings::IniFormat);
+    meant.setValue(key, text);
+    meant.sync();
+    QFile composed(draft);
+    if (meant.status() != QSettings::NoError || !composed.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray contents = composed.readAll();
+    if (!writeWhole(copy, contents))
+        return std::nullopt;
+    const QSettings readBack(copy, QSettings::IniFormat);
+    const QStringList keys = meant.allKeys();
+    if (readBack.allKeys() != keys)
+        return std::nullopt;
+    for (const QString &each : keys) {
+        if (readBack.value(each) != meant.value(each))
+            return std::nullopt;
+    }
+    return contents;
 }
 
 } // namespace
@@ -112,9 +151,7 @@ std::optional<QString> problem(const QSettings &store)
         return tr("The settings file %1 is damaged and cannot be read. Correct or remove it.")
             .arg(store.fileName());
     if (store.status() == QSettings::AccessError)
-        return tr("The settings file %1 cannot be read or written. Check that it is a file you "
-                  "may read and write.")
-            .arg(store.fileName());
+        return cannotReadOrWrite(store.fileName());
     return std::nullopt;
 }
 
@@ -129,9 +166,31 @@ Store open()
     return {std::move(settings), {}};
 }
 
-void prepareWrite(const QSettings &store)
+// The file is replaced only by the whole of what was meant, each count
+// checked, so a save cut short leaves the earlier file as it was.
+std::optional<QString> save(QSettings &store, const QString &key, const QString &text)
 {
-    removeAbandonedLock(store.fileName());
+    const QString fileName = store.fileName();
+    // QSettings' own lock. A save killed right after making the lock file
+    // leaves it empty, and QSettings would wait 30 seconds before taking it
+    // for stale; a real save holds it for milliseconds.
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    lock.setStaleLockTime(std::chrono::milliseconds(500));
+    if (!QDir().mkpath(QFileInfo(fileName).path()) || !lock.tryLock(std::chrono::seconds(1)))
+        return cannotReadOrWrite(fileName);
+    QFile current(fileName);
+    if (current.exists() && !current.open(QIODevice::ReadOnly))
+        return cannotReadOrWrite(fileName);
+    const QByteArray earlier = current.isOpen() ? current.readAll() : QByteArray();
+    const std::optional<QByteArray> meant = composeSettingsFile(earlier, key, text);
+    QSaveFile file(fileName);
+    if (meant && !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return cannotReadOrWrite(fileName);
+    if (!meant || file.write(*meant) != meant->size() || !file.commit())
+        return tr("The settings file %1 could not be written in full: the disk is full or the "
+                  "write was cut short. It was left as it was.")
+            .arg(fileName);
+    return std::nullopt;
 }
 
 // A settings file holds nothing but text.

@@ -42,8 +42,21 @@ std::optional<QString> problem(const QSettings &store)
     return std::nullopt;
 }
 
-// The registry has no lock that a killed program leaves behind.
-void prepareWrite(const QSettings & /*store*/) { }
+// The registry takes a value whole or not at all.
+std::optional<QString> save(QSettings &store, const QString &key, const QString &text)
+{
+    const QVariant stored = store.value(key);
+    store.setValue(key, text);
+    store.sync();
+    const std::optional<QString> refused = problem(store);
+    // QSettings keeps a change it could not write for every later reader in
+    // this process, so a number not saved would pass for saved.
+    if (refused && stored.isValid())
+        store.setValue(key, stored);
+    else if (refused)
+        store.remove(key);
+    return refused;
+}
 
 // QSettings turns a REG_DWORD into a number, which must not pass for text.
 std::optional<QString> nonTextValue(const QString &key)

@@ -11,7 +11,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 // The number of a process that has ended.
@@ -347,40 +349,78 @@ private Q_SLOTS:
         QCOMPARE(m_warnings, QStringList());
     }
 
-    // A save the disk refuses (a full one as root, a read-only folder for
-    // another user, as root writes into any folder): the chosen port opens,
-    // one box says the number was not saved, and the number stored before
-    // stays, on disk and for the next choice of that port, which saves it.
+    // A save the disk refuses or cuts short, under a hand-edited settings file
+    // of two 4 KiB blocks: the chosen port opens, one box says the number was
+    // not saved, the file stays as it was byte for byte and the number stored
+    // before stays for the next choice of that port, which saves it. Root
+    // meets a small tmpfs: full for the refusal; for the cut, with one block
+    // left once the lock file has taken its own, where the save needs two.
+    // Another user meets a read-only folder, or a file size limit of 500 bytes.
+    void refusedSave_data()
+    {
+        QTest::addColumn<bool>("cutShort");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("refused") << false
+                                 << u"cannot be read or written. Check that it is a file you may "
+                                    "read and write."_s;
+        QTest::newRow("cut short") << true
+                                   << u"could not be written in full: the disk is full or the "
+                                      "write was cut short. It was left as it was."_s;
+    }
     void refusedSave()
     {
+        QFETCH(bool, cutShort);
+        QFETCH(QString, told);
         const bool root = ::geteuid() == 0;
         const QString folder = QFileInfo(PortSetting::location()).path();
         const auto unmount
             = qScopeGuard([&] { shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
-        QCOMPARE(
-            shell(root ? u"mkdir -p \"$0\"; mount -t tmpfs -o size=64k tmpfs \"$0\""_s : QString(),
-                  folder),
-            "");
-        FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\nOrvcomm=1\n");
-        startWindow();
-        QCOMPARE(shell(root ? u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s
-                            : u"chmod a-w \"$0\""_s,
+        QCOMPARE(shell(root ? u"mkdir -p \"$0\"; mount -t tmpfs -o size=%1k tmpfs \"$0\""_s.arg(
+                                  cutShort ? 16 : 64)
+                            : QString(),
                        folder),
                  "");
+        QByteArray settings;
+        for (int line = 1; line <= 40; ++line)
+            settings += "; the site's note " + QByteArray::number(line) + "\n";
+        settings += "[Ports]\n";
+        for (int number = 3; number <= 52; ++number)
+            settings += "Com" + QByteArray::number(number)
+                + "=/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller_D_AB12CD"
+                + QByteArray::number(number) + "-if00-port0\n";
+        settings += "[Startup]\nOrvcomm=1\n";
+        QVERIFY(settings.size() > 4096 && settings.size() <= 8192);
+        FakeMachine::writeSettings(settings);
+        startWindow();
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit unlimited = limit;
+        limit.rlim_cur = 500;
+        ::signal(SIGXFSZ, SIG_IGN);
+        if (cutShort && !root)
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        else if (!cutShort)
+            QCOMPARE(shell(root ? u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s
+                                : u"chmod a-w \"$0\""_s,
+                           folder),
+                     "");
         m_window->choosePortEntry(1);
-        QCOMPARE(shell(root ? u"rm \"$0/fill\""_s : u"chmod u+w \"$0\""_s, folder), "");
-        QCOMPARE(
-            m_warnings,
-            QStringList{
-                u"The serial port number was not saved. The settings file "_s
-                + PortSetting::location()
-                + u" cannot be read or written. Check that it is a file you may read and write."_s});
-        const auto stored = [] { return shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()); };
-        QCOMPARE(std::pair(stored(), PortSetting().read()),
-                 std::pair(QByteArray("Orvcomm=1\n"), std::optional<qint16>(1)));
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+        QCOMPARE(shell(!root ? u"chmod u+w \"$0\""_s
+                             : cutShort ? u"mount -o remount,size=64k \"$0\""_s
+                                        : u"rm \"$0/fill\""_s,
+                       folder),
+                 "");
+        QCOMPARE(m_warnings, QStringList{u"The serial port number was not saved. The settings file "_s
+                                         + PortSetting::location() + u' ' + told});
+        QFile file(PortSetting::location());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(std::pair(file.readAll(), PortSetting().read()),
+                 std::pair(settings, std::optional<qint16>(1)));
         m_iniGps->click();
         QCOMPARE(m_usb[1]->read().size(), 46);
         m_window->choosePortEntry(1);
+        const auto stored = [] { return shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()); };
         QCOMPARE(std::pair(stored(), m_warnings.size()),
                  std::pair(QByteArray("Orvcomm=2\n"), qsizetype(1)));
     }
