@@ -11,8 +11,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -375,11 +375,18 @@ private Q_SLOTS:
         const QString folder = QFileInfo(PortSetting::location()).path();
         const auto unmount
             = qScopeGuard([&] { shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
-        QCOMPARE(shell(root ? u"mkdir -p \"$0\"; mount -t tmpfs -o size=%1k tmpfs \"$0\""_s.arg(
-                                  cutShort ? 16 : 64)
-                            : QString(),
-                       folder),
-                 "");
+        const QString mount = u"mkdir -p \"$0\"; mount -t tmpfs -o size=%1k tmpfs \"$0\""_s;
+        QCOMPARE(shell(root ? mount.arg(cutShort ? 16 : 64) : QString(), folder), "");
+        QString fault, room; // sh scripts on the settings folder
+        if (!root) {
+            fault = cutShort ? QString() : u"chmod a-w \"$0\""_s;
+            room = u"chmod u+w \"$0\""_s;
+        } else if (cutShort) {
+            room = u"mount -o remount,size=64k \"$0\""_s;
+        } else {
+            fault = u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s;
+            room = u"rm \"$0/fill\""_s;
+        }
         QByteArray settings;
         for (int line = 1; line <= 40; ++line)
             settings += "; the site's note " + QByteArray::number(line) + "\n";
@@ -399,20 +406,13 @@ private Q_SLOTS:
         ::signal(SIGXFSZ, SIG_IGN);
         if (cutShort && !root)
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
-        else if (!cutShort)
-            QCOMPARE(shell(root ? u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s
-                                : u"chmod a-w \"$0\""_s,
-                           folder),
-                     "");
+        QCOMPARE(shell(fault, folder), "");
         m_window->choosePortEntry(1);
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
-        QCOMPARE(shell(!root ? u"chmod u+w \"$0\""_s
-                             : cutShort ? u"mount -o remount,size=64k \"$0\""_s
-                                        : u"rm \"$0/fill\""_s,
-                       folder),
-                 "");
-        QCOMPARE(m_warnings, QStringList{u"The serial port number was not saved. The settings file "_s
-                                         + PortSetting::location() + u' ' + told});
+        QCOMPARE(shell(room, folder), "");
+        QCOMPARE(m_warnings,
+                 QStringList{u"The serial port number was not saved. The settings file "_s
+                             + PortSetting::location() + u' ' + told});
         QFile file(PortSetting::location());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(std::pair(file.readAll(), PortSetting().read()),
