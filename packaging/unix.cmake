@@ -15,8 +15,8 @@ install(FILES ${pictures}/talven.svg DESTINATION ${hicolor}/scalable/apps)
 # platform plugins and the window's font are loaded at run time, so they are
 # named here.
 set(CPACK_PACKAGE_NAME talven)
-set(CPACK_PACKAGE_VENDOR "The TALVEN developers")
-set(CPACK_PACKAGE_CONTACT "The TALVEN developers <talven@localhost>")
+set(CPACK_PACKAGE_VENDOR "${TALVEN_PUBLISHER}")
+set(CPACK_PACKAGE_CONTACT "${TALVEN_PUBLISHER} <talven@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -22,7 +22,7 @@ endforeach()
 
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_NAME TALVEN)
-set(CPACK_PACKAGE_VENDOR "The TALVEN developers")
+set(CPACK_PACKAGE_VENDOR "${TALVEN_PUBLISHER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_FILE_NAME TALVEN-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY TALVEN)
@@ -37,6 +37,21 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/pictures/talven.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME "${bin}\\\\talven.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # makensis makes a 32-bit installer unless told otherwise, which a 64-bit-only
-# Windows layer (Wine as Debian builds it) does not run.
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# Windows layer (Wine as Debian builds it) does not run. The installer tells
+# Windows what it is as the program does.
+string(JOIN "\n" CPACK_NSIS_DEFINES
+    "Target amd64-unicode"
+    "VIProductVersion ${PROJECT_VERSION}.0"
+    "VIFileVersion ${PROJECT_VERSION}.0"
+    "VIAddVersionKey /LANG=1033 CompanyName '${TALVEN_PUBLISHER}'"
+    "VIAddVersionKey /LANG=1033 FileDescription 'GPS Date Initialization installer'"
+    "VIAddVersionKey /LANG=1033 FileVersion ${PROJECT_VERSION}"
+    "VIAddVersionKey /LANG=1033 LegalCopyright '${TALVEN_COPYRIGHT}'"
+    "VIAddVersionKey /LANG=1033 OriginalFilename ${CPACK_PACKAGE_FILE_NAME}.exe"
+    "VIAddVersionKey /LANG=1033 ProductName TALVEN"
+    "VIAddVersionKey /LANG=1033 ProductVersion ${PROJECT_VERSION}")
+# With a code-signing certificate named, talven.exe is signed before it is
+# packed and the installer once it is made.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake)
 include(CPack)

@@ -17,9 +17,10 @@ packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins "$font"
 if [[ $kind == windows ]]; then
     # MinGW-w64 with POSIX threads, Ninja and git for Qt; Wine's tablet
     # headers, which Debian's qtbase sources lack; NSIS for the installer;
-    # Wine, an X server, xdotool and xclip for the tests.
+    # osslsigncode and openssl to sign the program files; Wine, an X server,
+    # xdotool, xclip and pefile for the tests.
     packages+=(g++-mingw-w64-x86-64-posix ninja-build git dpkg-dev libwine-dev nsis
-               wine wine64 xvfb xauth xdotool xclip python3)
+               wine wine64 xvfb xauth xdotool xclip python3 python3-pefile osslsigncode openssl)
 fi
 if [[ $kind == test ]]; then
     # The sanitizer build, the style checks, the package checks, an X server

@@ -5,6 +5,10 @@
 #   scripts/windows.sh
 # TALVEN_QTSERIALPORT   where qtserialport's git tag is cloned from (default
 #                       Qt's git server; a folder or a git bundle will do)
+# TALVEN_SIGN_PKCS12    a code-signing certificate (PKCS#12) to sign talven.exe
+#                       and the installer with; unsigned without one
+# TALVEN_SIGN_PASSWORD  its password
+# TALVEN_SIGN_TIMESTAMP an RFC 3161 time-stamp server, if any
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Qt for Windows is built with a host Qt of its own version, Debian 12's 6.4.2.
@@ -19,5 +23,10 @@ qt=$(scripts/windows/build-qt.sh)
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 cmake --build build-windows
+if [[ -n ${TALVEN_SIGN_PKCS12:-} ]]; then
+    echo "Signing talven.exe and the installer with $TALVEN_SIGN_PKCS12."
+else
+    echo "Not signing: TALVEN_SIGN_PKCS12 names no code-signing certificate."
+fi
 (cd build-windows && cpack)
 ctest --test-dir build-windows --output-on-failure
