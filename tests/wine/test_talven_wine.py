@@ -128,12 +128,20 @@ class TalvenUnderWine(unittest.TestCase):
             return value[0], str(int(value[1], 16))
         return tuple(value)
 
+    def stop(self):
+        if getattr(self, "process", None):
+            self.process.terminate()
+            self.process.wait(30)
+            self.process = None
+            wait_for(lambda: not windows("GPS Date Initialization"), 10)
+
     def start(self, stored, program=INSTALLED + r"\talven.exe"):
         """The main window of a new run, and the text of each box shown before it."""
+        self.stop()  # an earlier run's window would pass for this one's
         self.wine("reg", "add", SETTINGS, "/v", "Orvcomm", "/t", stored[0], "/d", stored[1], "/f")
-        process = subprocess.Popen(["wine", program], env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: (process.terminate(), process.wait(30)))
+        self.process = subprocess.Popen(["wine", program], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(self.stop)
         boxes = []
         def shown():
             for box in windows("TALVEN"):
