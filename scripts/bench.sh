@@ -12,3 +12,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 build-bench/bench/bench_press_to_wire 2000
 build-bench/bench/bench_startup 30
 build-bench/bench/bench_soak_memory 50000
+build-bench/bench/bench_talking_clock 83 60

@@ -10,6 +10,10 @@ namespace {
 // short enough that a stalled line does not freeze the window.
 constexpr int handOverTimeoutMs = 100;
 
+// The receive buffer the port keeps. Nothing received is ever used, and a
+// master clock may send its telegram all day, so more is never held.
+constexpr qint64 receiveBufferSize = 1024;
+
 QString tr(const char *text)
 {
     return QCoreApplication::translate("SerialLink", text);
@@ -28,6 +32,11 @@ bool reportsDeviceGone(QSerialPort::SerialPortError error)
 SerialPortLink::SerialPortLink(PortDirectory ports)
     : m_ports(std::move(ports))
 {
+    // Whatever arrives is dropped at once. QSerialPort would otherwise keep
+    // it all, and with its buffer merely capped it would stop reading, so
+    // that the device stays readable and the hang-up watch wakes for ever.
+    m_port.setReadBufferSize(receiveBufferSize);
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_port.readAll(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) {
                          if (reportsDeviceGone(error))

@@ -34,9 +34,11 @@ public:
 };
 
 // A SerialLink over a real serial device. The device of a port number is
-// looked up when the port is opened. A device that vanishes while open (an
-// adapter pulled out) is let go at once, so that the system can give it its
-// name back when it returns; the next write then opens the same device again.
+// looked up when the port is opened. What the device sends is dropped as it
+// arrives, so that no more than 1024 octets are ever held. A device that
+// vanishes while open (an adapter pulled out) is let go at once, so that the
+// system can give it its name back when it returns; the next write then
+// opens the same device again.
 class SerialPortLink final : public SerialLink
 {
 public:
@@ -52,6 +54,9 @@ public:
     bool discardInput() override;
     bool write(const QByteArray &octets) override;
     QString errorString() const override { return m_errorString; }
+
+    // The received octets held now, at most 1024.
+    qint64 receivedOctetsHeld() const { return m_port.bytesAvailable(); }
 
 private:
     QString portLabel() const;

@@ -7,10 +7,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <thread>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -66,6 +70,41 @@ struct PseudoTerminal
     }
     // The far end goes away, as an unplugged adapter does.
     void hangUp() { ::close(std::exchange(controller, -1)); }
+};
+
+// A master clock that sends its telegram without pause: the far end of a
+// pseudo-terminal writes `total` octets as fast as the line takes them, in a
+// thread of its own, and gives up once nothing is taken for a second.
+struct TalkingClock
+{
+    std::atomic<bool> stop = false;
+    std::atomic<qint64> sent = 0;
+    std::atomic<bool> gaveUp = false;
+    std::thread thread;
+
+    TalkingClock(int controller, qint64 total)
+    {
+        ::fcntl(controller, F_SETFL, ::fcntl(controller, F_GETFL) | O_NONBLOCK);
+        thread = std::thread([this, controller, total] {
+            const QByteArray telegram
+                = QByteArray("\002D:09.12.26;T:3;U:14.05.00;    \003\r\n").repeated(100);
+            pollfd room{controller, POLLOUT, 0};
+            while (!stop && sent < total && ::poll(&room, 1, 1000) == 1) {
+                const ssize_t written
+                    = ::write(controller, telegram.constData(),
+                              size_t(std::min<qint64>(total - sent, telegram.size())));
+                if (written < 0 && errno != EAGAIN)
+                    break;
+                sent += std::max(written, ssize_t(0));
+            }
+            gaveUp = sent < total;
+        });
+    }
+    ~TalkingClock()
+    {
+        stop = true;
+        thread.join();
+    }
 };
 
 // /dev/`name` links to `device`; a UART's port type "0" means no UART. The

@@ -47,9 +47,10 @@ class TestTalven : public QObject
     QStringList m_warnings;
     const DateCommand::Clock m_clock = [] { return QDate(2023, 11, 30); };
 
-    void startWindow(bool load = true, bool recordWarnings = true)
+    void startWindow(bool load = true, bool recordWarnings = true,
+                     std::unique_ptr<SerialLink> link = {})
     {
-        m_window = std::make_unique<MainWindow>(nullptr, m_machine->ports());
+        m_window = std::make_unique<MainWindow>(std::move(link), m_machine->ports());
         m_commSel = m_window->findChild<QComboBox *>(u"CommSel"_s);
         m_iniGps = m_window->findChild<QPushButton *>(u"IniGPS"_s);
         if (recordWarnings)
@@ -192,6 +193,65 @@ private Q_SLOTS:
         QCOMPARE(cfgetospeed(&line), speed_t(B9600));
         QCOMPARE(line.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
         QCOMPARE(second.read(), workedExampleAB); // nothing of the failed press comes after
+    }
+
+    // A master clock that talks all day on the port the window holds: what
+    // it sends is dropped as it arrives, presses send exactly A then B, and
+    // a hang-up in mid-talk is found and let go as ever.
+    void talkingMasterClock_data()
+    {
+        QTest::addColumn<bool>("hangsUp");
+        QTest::newRow("presses while it talks") << false;
+        QTest::newRow("hangs up mid-talk") << true;
+    }
+    void talkingMasterClock()
+    {
+        QFETCH(bool, hangsUp);
+        auto owned = std::make_unique<SerialPortLink>(m_machine->ports());
+        SerialPortLink *link = owned.get();
+        startWindow(true, true, std::move(owned));
+        m_window->setClock(m_clock);
+        constexpr qint64 total = 6 << 20;
+        qint64 held = 0;
+        // The event loop as the program runs it, woken by what arrives;
+        // QTest::qWaitFor would sleep between rounds.
+        const auto talkUntil = [&](const TalkingClock &clock, qint64 sent) {
+            QTimer wakeUp;
+            wakeUp.start(100);
+            const QDeadlineTimer deadline(60000);
+            while (clock.sent < sent && !clock.gaveUp && !deadline.hasExpired()) {
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                held = std::max(held, link->receivedOctetsHeld());
+            }
+            return clock.sent >= sent;
+        };
+        {
+            TalkingClock clock(m_usb[0]->controller, total);
+            for (const qint64 sent : {total / 3, 2 * total / 3}) {
+                QVERIFY2(talkUntil(clock, sent), "the port stopped taking what the clock sent");
+                if (hangsUp)
+                    break;
+                m_iniGps->click();
+                QCOMPARE(m_usb[0]->read(), workedExampleAB);
+            }
+            QVERIFY(hangsUp || talkUntil(clock, total));
+        }
+        QVERIFY2(held <= 1024, qPrintable(u"%1 octets held"_s.arg(held)));
+        if (hangsUp) {
+            m_usb[0]->hangUp();
+            m_machine->unplug(u"ttyUSB0"_s);
+            QVERIFY(QTest::qWaitFor([&] { return link->isOpen() == false; }));
+            m_iniGps->click();
+            const PseudoTerminal back;
+            m_machine->add(u"ttyUSB0"_s, back.name);
+            m_iniGps->click();
+            QCOMPARE(back.read(), workedExampleAB);
+            QCOMPARE(m_warnings.size(), 1);
+            QVERIFY2(m_warnings.first().contains(u"no longer there"_s),
+                     qPrintable(m_warnings.first()));
+        } else {
+            QCOMPARE(m_warnings, QStringList());
+        }
     }
 
     void window()
