@@ -68,15 +68,8 @@ std::optional<qint16> PortSetting::read()
 
 bool PortSetting::save(qint16 portNumber)
 {
-    const SettingsStore::Store store = SettingsStore::open();
-    const QString text = QString::number(portNumber);
-    std::optional<QString> problem;
-    if (!store.settings)
-        problem = store.problem;
-    // The number already stored, as at every start, is not written again.
-    else if (store.settings->value(portNumberKey) != QVariant(text))
-        problem = SettingsStore::save(*store.settings, portNumberKey, text);
-    if (problem) {
+    if (const std::optional<QString> problem
+        = SettingsStore::save(portNumberKey, QString::number(portNumber))) {
         m_errorString = tr("The serial port number was not saved. %1").arg(*problem);
         return false;
     }

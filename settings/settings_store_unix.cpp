@@ -6,11 +6,15 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,13 +69,10 @@ std::optional<QString> unusablePath(const QString &path)
 // replace it with the little it made of it. A settings file is UTF-8 text
 // whose lines are blank, comments, [sections] or key=value pairs; a line
 // ending in a backslash continues on the next.
-bool isDamaged(const QString &fileName)
+bool isDamaged(const QByteArray &contents)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(file.readAll());
+    const QString text = utf8(contents);
     if (utf8.hasError() || text.contains(QChar::Null))
         return true;
     bool continued = false;
@@ -94,6 +95,58 @@ QString cannotReadOrWrite(const QString &fileName)
         .arg(fileName);
 }
 
+QString damaged(const QString &fileName)
+{
+    return tr("The settings file %1 is damaged and cannot be read. Correct or remove it.")
+        .arg(fileName);
+}
+
+QString cutShort(const QString &fileName)
+{
+    return tr("The settings file %1 could not be written in full: the disk is full or the write "
+              "was cut short. It was left as it was.")
+        .arg(fileName);
+}
+
+// The file's contents (none when there is no file yet), or why they may not
+// be used.
+std::optional<QString> readSettingsFile(const QString &fileName, QByteArray &contents)
+{
+    if (std::optional<QString> unusable = unusablePath(fileName))
+        return unusable;
+    QFile file(fileName);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return cannotReadOrWrite(fileName);
+    contents = file.readAll();
+    if (isDamaged(contents))
+        return damaged(fileName);
+    return std::nullopt;
+}
+
+// QSettings keeps every file it has read in a cache of the whole process and
+// reads it again only when its size or its time has changed, so a file
+// rewritten within the same second at the same size passes for the one
+// before. What is read is therefore always handed to QSettings afresh, as a
+// file in memory with a time no other such file has had. Nothing when the
+// system cannot make one (a file size limit below the file's size, say).
+std::unique_ptr<QSettings> parsed(const QByteArray &contents)
+{
+    static std::atomic<time_t> lastTime = 0;
+    const int memory = ::memfd_create("TALVEN.conf", MFD_CLOEXEC);
+    if (memory < 0)
+        return nullptr;
+    const auto closeMemory = qScopeGuard([memory] { ::close(memory); });
+    const timespec time{++lastTime, 0};
+    const timespec times[2] = {time, time};
+    const QString path = QStringLiteral("/proc/self/fd/%1").arg(memory);
+    if (::write(memory, contents.constData(), size_t(contents.size())) != contents.size()
+        || ::futimens(memory, times) != 0 || !QFileInfo::exists(path))
+        return nullptr;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
 bool writeWhole(const QString &fileName, const QByteArray &contents)
 {
     QFile file(fileName);
@@ -104,15 +157,15 @@ bool writeWhole(const QString &fileName, const QByteArray &contents)
 // A write that stops part-way (a full disk, a quota, a file size limit)
 // returns a short count and no error, which QSettings takes for a whole
 // write. So what it makes of the settings with `key` set to `text` is
-// composed in the temporary folder first, then read back from a copy it has
-// not cached; nothing when either was cut short.
-std::optional<QByteArray> composeSettingsFile(const QByteArray &earlier, const QString &key,
+// composed in `folder` first, then read back from a copy it has not cached;
+// nothing when either was cut short.
+std::optional<QByteArray> composeSettingsFile(const QTemporaryDir &folder,
+                                              const QByteArray &earlier, const QString &key,
                                               const QString &text)
 {
-    const QTemporaryDir folder;
     const QString draft = folder.filePath(QStringLiteral("draft.conf"));
     const QString copy = folder.filePath(QStringLiteral("copy.conf"));
-    if (!folder.isValid() || !writeWhole(draft, earlier))
+    if (!writeWhole(draft, earlier))
         return std::nullopt;
     QSettings meant(draft, QSettings::IniFormat);
     meant.setValue(key, text);
@@ -145,51 +198,60 @@ QString location()
         + QStringLiteral("/TALVEN/TALVEN.conf");
 }
 
-std::optional<QString> problem(const QSettings &store)
-{
-    if (store.status() == QSettings::FormatError || isDamaged(store.fileName()))
-        return tr("The settings file %1 is damaged and cannot be read. Correct or remove it.")
-            .arg(store.fileName());
-    if (store.status() == QSettings::AccessError)
-        return cannotReadOrWrite(store.fileName());
-    return std::nullopt;
-}
-
 Store open()
 {
-    const QString path = location();
-    if (std::optional<QString> unusable = unusablePath(path))
-        return {nullptr, *unusable};
-    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    if (std::optional<QString> damaged = problem(*settings))
-        return {nullptr, *damaged};
+    const QString fileName = location();
+    QByteArray contents;
+    if (std::optional<QString> problem = readSettingsFile(fileName, contents))
+        return {nullptr, *problem};
+    std::unique_ptr<QSettings> settings = parsed(contents);
+    if (!settings)
+        return {nullptr, cannotReadOrWrite(fileName)};
+    if (settings->status() != QSettings::NoError)
+        return {nullptr, damaged(fileName)};
     return {std::move(settings), {}};
 }
 
 // The file is replaced only by the whole of what was meant, each count
 // checked, so a save cut short leaves the earlier file as it was.
-std::optional<QString> save(QSettings &store, const QString &key, const QString &text)
+std::optional<QString> save(const QString &key, const QString &text)
 {
-    const QString fileName = store.fileName();
+    const QString fileName = location();
+    const QString folder = QFileInfo(fileName).path();
+    if (std::optional<QString> unusable = unusablePath(fileName))
+        return unusable;
     // QSettings' own lock. A save killed right after making the lock file
     // leaves it empty, and QSettings would wait 30 seconds before taking it
     // for stale; a real save holds it for milliseconds.
     QLockFile lock(fileName + QStringLiteral(".lock"));
     lock.setStaleLockTime(std::chrono::milliseconds(500));
-    if (!QDir().mkpath(QFileInfo(fileName).path()) || !lock.tryLock(std::chrono::seconds(1)))
+    if (!QDir().mkpath(folder) || !lock.tryLock(std::chrono::seconds(1)))
         return cannotReadOrWrite(fileName);
-    QFile current(fileName);
-    if (current.exists() && !current.open(QIODevice::ReadOnly))
-        return cannotReadOrWrite(fileName);
-    const QByteArray earlier = current.isOpen() ? current.readAll() : QByteArray();
-    const std::optional<QByteArray> meant = composeSettingsFile(earlier, key, text);
+    QByteArray earlier;
+    if (std::optional<QString> problem = readSettingsFile(fileName, earlier))
+        return problem;
+    const std::unique_ptr<QSettings> stored = parsed(earlier);
+    if (!stored)
+        return cutShort(fileName);
+    if (stored->status() != QSettings::NoError)
+        return damaged(fileName);
+    // The number already stored, as at every start, is not written again.
+    if (stored->value(key) == QVariant(text))
+        return std::nullopt;
+    // The draft goes beside the file, on the disk that is to take it.
+    const QTemporaryDir drafts(folder + QStringLiteral("/.TALVEN.conf-XXXXXX"));
+    if (!drafts.isValid())
+        return tr("The settings folder %1 cannot be written. Check that it is a folder you may "
+                  "write in.")
+            .arg(folder);
+    const std::optional<QByteArray> meant = composeSettingsFile(drafts, earlier, key, text);
+    if (!meant)
+        return cutShort(fileName);
     QSaveFile file(fileName);
-    if (meant && !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return cannotReadOrWrite(fileName);
-    if (!meant || file.write(*meant) != meant->size() || !file.commit())
-        return tr("The settings file %1 could not be written in full: the disk is full or the "
-                  "write was cut short. It was left as it was.")
-            .arg(fileName);
+    if (file.write(*meant) != meant->size() || !file.commit())
+        return cutShort(fileName);
     return std::nullopt;
 }
 

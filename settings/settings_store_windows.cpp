@@ -16,6 +16,16 @@ QString tr(const char *text)
     return QCoreApplication::translate("PortSetting", text);
 }
 
+// Why the key could not be read, or the last write to it was refused.
+std::optional<QString> problem(const QSettings &store)
+{
+    if (store.status() != QSettings::NoError)
+        return tr("The registry key %1 cannot be read or written. Check that your user may "
+                  "change it.")
+            .arg(registryKey);
+    return std::nullopt;
+}
+
 } // namespace
 
 namespace SettingsStore {
@@ -33,19 +43,16 @@ Store open()
     return {std::move(settings), {}};
 }
 
-std::optional<QString> problem(const QSettings &store)
-{
-    if (store.status() != QSettings::NoError)
-        return tr("The registry key %1 cannot be read or written. Check that your user may "
-                  "change it.")
-            .arg(registryKey);
-    return std::nullopt;
-}
-
 // The registry takes a value whole or not at all.
-std::optional<QString> save(QSettings &store, const QString &key, const QString &text)
+std::optional<QString> save(const QString &key, const QString &text)
 {
+    const Store opened = open();
+    if (!opened.settings)
+        return opened.problem;
+    QSettings &store = *opened.settings;
     const QVariant stored = store.value(key);
+    if (stored == QVariant(text) && !nonTextValue(key))
+        return std::nullopt;
     store.setValue(key, text);
     store.sync();
     const std::optional<QString> refused = problem(store);

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 // The number of a process that has ended.
@@ -407,6 +408,52 @@ private Q_SLOTS:
         m_iniGps->click();
         QCOMPARE(m_usb[chosen]->read() + '|' + m_usb[1 - chosen]->read(), workedExampleAB + '|');
         QCOMPARE(m_warnings, QStringList());
+    }
+
+    // The port chosen last is the port stored, as the file itself says: on a
+    // disk whose file times step by whole seconds, and whatever the temporary
+    // folder is; nothing of a save is left beside the file.
+    void savedPortIsTheFilesPort_data()
+    {
+        QTest::addColumn<QString>("temporary"); // sh making $TMPDIR at "$0", or none
+        QTest::newRow("file times of whole seconds") << QString();
+        QTest::newRow("no temporary folder") << u":"_s;
+        QTest::newRow("temporary folder is a file") << u": >\"$0\""_s;
+        if (::geteuid() == 0)
+            QTest::newRow("full temporary folder")
+                << u"mkdir \"$0\"; mount -t tmpfs -o size=64k tmpfs \"$0\"; "
+                   "head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s;
+    }
+    void savedPortIsTheFilesPort()
+    {
+        QFETCH(QString, temporary);
+        const QString folder = m_machine->path(u"tmp"_s), path = PortSetting::location();
+        const auto restore = qScopeGuard([&] {
+            qunsetenv("TMPDIR");
+            shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder);
+        });
+        if (!temporary.isNull()) {
+            QCOMPARE(shell(temporary, folder), "");
+            qputenv("TMPDIR", QFile::encodeName(folder));
+        }
+        const auto sameSecond = [&] {
+            const timespec second{1700000000, 0}, times[2] = {second, second};
+            return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+        };
+        FakeMachine::writeSettings("[Startup]\nOrvcomm=1\n");
+        QVERIFY(sameSecond());
+        startWindow();
+        for (const int entry : {1, 0, 1}) {
+            m_window->choosePortEntry(entry);
+            QVERIFY(sameSecond());
+            QCOMPARE(std::pair(shell(u"grep Orvcomm \"$0\""_s, path), PortSetting().read()),
+                     std::pair("Orvcomm=" + QByteArray::number(entry + 1) + '\n',
+                               std::optional<qint16>(entry + 1)));
+        }
+        QCOMPARE(m_warnings, QStringList());
+        QCOMPARE(QDir(QFileInfo(path).path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"TALVEN.conf"_s});
     }
 
     // A save the disk refuses or cuts short, under a hand-edited settings file
