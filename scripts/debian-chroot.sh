@@ -10,29 +10,46 @@ debian_mirror() {
         | awk '$2 == "bookworm" || $2 == "trixie" { print $1; exit }'
 }
 
+# It runs inside $(...), where bash ignores set -e, so every step is checked
+# here: a step that fails is named, and leaves nothing behind, neither in the
+# cache nor in /var/tmp.
 fresh_chroot() {
     local suite=$1 mirror
     local bare=${XDG_CACHE_HOME:-$HOME/.cache}/talven/debian-$suite-minbase
     if [[ ! -d $bare ]]; then
         command -v debootstrap >/dev/null || {
-            apt-get update -qq
-            DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
-        } >&2
+            apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
+        } >&2 || { echo "Installing debootstrap failed." >&2; return 1; }
         mirror=$(debian_mirror)
         [[ -n $mirror ]] || { echo "No Debian mirror in this machine's apt sources." >&2; return 1; }
         rm -rf "$bare.partial"
-        mkdir -p "$(dirname "$bare")"
+        mkdir -p "$(dirname "$bare")" || return 1
         echo "Making a bare Debian $suite from $mirror into $bare" >&2
-        debootstrap --variant=minbase "$suite" "$bare.partial" "$mirror" >/dev/null
-        mv "$bare.partial" "$bare"
+        if ! debootstrap --variant=minbase "$suite" "$bare.partial" "$mirror" >/dev/null; then
+            rm -rf --one-file-system "$bare.partial"
+            echo "debootstrap of Debian $suite failed; nothing was kept in $(dirname "$bare")." >&2
+            return 1
+        fi
+        mv "$bare.partial" "$bare" || return 1
     fi
     local root
-    root=$(mktemp -d "/var/tmp/talven-$suite.XXXXXX")
-    cp -a "$bare/." "$root"
-    mount -t proc proc "$root/proc"
+    root=$(mktemp -d "/var/tmp/talven-$suite.XXXXXX") || return 1
+    local step
+    if ! cp -a "$bare/." "$root"; then
+        step="copying the bare Debian $suite from $bare"
+    elif ! mount -t proc proc "$root/proc"; then
+        step="mounting /proc"
     # Pseudo-terminals of the chroot's own, for the serial tests.
-    mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
-    ln -sf pts/ptmx "$root/dev/ptmx"
+    elif ! mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"; then
+        step="mounting /dev/pts"
+    elif ! ln -sf pts/ptmx "$root/dev/ptmx"; then
+        step="linking /dev/ptmx"
+    fi
+    if [[ -n ${step:-} ]]; then
+        remove_chroot "$root"
+        echo "Making a fresh Debian $suite failed at $step." >&2
+        return 1
+    fi
     echo "$root"
 }
 
