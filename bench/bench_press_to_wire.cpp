@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TALVEN developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // From the button's click to the last of the 46 octets being readable on the
 // far end of a pseudo-terminal, over many presses: median and 99th percentile.
 //   bench_press_to_wire [PRESSES]

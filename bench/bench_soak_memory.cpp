@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TALVEN developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Resident memory across presses and port changes (one every ten presses)
 // against two pseudo-terminals, taken after every tenth of the run; the
 // first tenth is the baseline.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TALVEN developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up time and peak memory of TALVEN's window against an empty Qt
 // Widgets window, both from the same build, run alternately in one run; a
 // window with one word of text shows what drawing any text costs.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TALVEN developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A master clock that talks all day on the port the window holds. First a
 // day of its output at 9600 baud (83 MB) written as fast as the line takes
 // it, then a run at the line's own rate, 960 octets a second; for each, the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TALVEN developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Starts as TALVEN's program does ("talven"), as an empty Qt Widgets window
 // ("empty") or as one that shows a single word of text ("text"), waits until
 // the window is shown, and prints "shown" with the peak resident memory in

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package and installs it, with apt resolving its declared
 # dependencies, into a fresh minimal Debian 12 and Debian 13 (see
 # scripts/debian-chroot.sh); then starts the installed program in each

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Run by cpack, before packing (on the staged files) and after (on the
 # packages): signs talven.exe, then the installer, when TALVEN_SIGN_PKCS12
 # names a code-signing certificate; see scripts/windows/sign.sh.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Windows: the program with the Qt and MinGW run-time it needs beside it,
 # laid out so that it runs from any folder; cpack makes a 64-bit NSIS
 # installer and a ZIP of the same files.

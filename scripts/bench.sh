@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the benchmarks with optimisation and runs them; BENCHMARKS.md says
 # what each measures and keeps the results.
 #   scripts/bench.sh            # start-up on the offscreen platform

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # clang-format and clang-tidy over the project's own sources; any finding
 # fails. Takes the build folder whose compile_commands.json clang-tidy reads.
 #   scripts/check-style.sh BUILD_FOLDER

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fresh minimal Debian systems to install and test TALVEN in, made with
 # debootstrap (minbase) from the Debian mirror that this machine's apt sources
 # name. Each release's bare system is kept in ~/.cache/talven and copied for

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Draws TALVEN's pictures: the wristwatch icon (16, 32, 64 pixels, scalable,
 and as a Windows icon file) and the 80 x 60 emblem shown in the window's top-left corner, also
 at twice that size for screens scaled by 2.

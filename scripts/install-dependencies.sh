@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the Debian packages TALVEN needs when any of them is missing: for
 # "run", what building and running it takes; for "test", what its tests take
 # as well; for "windows", what cross-building Qt and TALVEN for Windows and

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds TALVEN and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Photographs TALVEN's window as the X server shows it (Xvfb, Qt's xcb
 # platform), open on a pseudo-terminal, into docs/talven-window.png.
 #   scripts/screenshot.sh [SCALE]    # SCALE 2 writes docs/talven-window@2x.png

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs the test command (scripts/test.sh) on a bare Debian 13: a debootstrap
 # minbase system of trixie, kept bare in ~/.cache/talven between runs, with a
 # clean clone of this repository's committed state in /root/talven. Needs

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds TALVEN and runs every test: first the normal build; then the format
 # and static checks; then a clang build with AddressSanitizer, LeakSanitizer
 # and UndefinedBehaviorSanitizer that runs the whole suite again (the

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds TALVEN for 64-bit Windows on Debian 12, makes its installer and its
 # portable ZIP, and tests both under Wine. The first run also builds Qt for
 # Windows into ~/.cache/talven; later runs reuse it.

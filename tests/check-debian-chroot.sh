@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Making a fresh Debian (scripts/debian-chroot.sh) with a debootstrap that
 # fails half-way, and then with a mount that fails: each failure names its
 # step and leaves nothing behind, neither a bare system in the cache nor a

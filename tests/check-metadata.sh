@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Validates the desktop entry or the AppStream metadata with the release's own
 # tools; any finding fails, but those named here, which are true of TALVEN:
 # it has no homepage, and AppStream before 1.0 does not know the <developer>

@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs a test program as "nobody" when the tests run as root, from a copy in
 # a folder of its own, so that it runs wherever the build lies.
 #   run-unprivileged.sh PROGRAM [ARGUMENTS]

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds Qt for 64-bit Windows, the same version as the host's Qt, from
 # source: qtbase from Debian's own source package, qtserialport from Qt's git
 # tag. Only what TALVEN uses is built (Core, Gui, Widgets with the Windows

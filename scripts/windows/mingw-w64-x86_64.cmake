@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Cross-builds for 64-bit Windows with Debian's MinGW-w64, POSIX threads
 # flavour (std::thread and friends work as on Linux).
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Signs a Windows program file in place (Authenticode, SHA-256) with the
 # code-signing certificate in the PKCS#12 file TALVEN_SIGN_PKCS12, opened with
 # TALVEN_SIGN_PASSWORD, and time-stamps it at the RFC 3161 server

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Signing, with a code-signing certificate that the test makes itself: cpack
 signs talven.exe (in the installer and in the ZIP alike) and the installer;
 osslsigncode verify accepts each against that certificate, and refuses a file

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The Windows program under Wine, installed silently into a prefix of the
 test's own. COM5 and COM6 are Wine's device links to pseudo-terminals whose
 far ends are read octet by octet; a warning box is read with Ctrl+C, which

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The TALVEN developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Debian's qtbase sources leave out the tablet API headers that Qt's Windows
 // platform plugin includes; Wine's copies serve, given the two Wine macros
 // they use and the calling-convention name Qt expects.
