@@ -14,13 +14,51 @@ foreach(size 16 32 64)
 endforeach()
 install(FILES ${pictures}/talven.svg DESTINATION ${hicolor}/scalable/apps)
 
+# Who answers for the package: one place, overridden at packaging time with
+# -DTALVEN_MAINTAINER="Name <address>".
+set(TALVEN_MAINTAINER "${TALVEN_PUBLISHER} <developers@talven.org>"
+    CACHE STRING "The package's Maintainer")
+
+# The manual page, and the copyright and changelog Debian asks of a package,
+# compressed without a name or time so that each build makes the same files.
+set(doc ${CMAKE_INSTALL_DATADIR}/doc/talven)
+configure_file(copyright copyright @ONLY)
+configure_file(changelog changelog @ONLY)
+set(compressed)
+foreach(file talven.1 changelog)
+    set(source ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    if(file STREQUAL changelog)
+        set(source ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+    endif()
+    add_custom_command(OUTPUT ${file}.gz
+                       COMMAND gzip -9nc ${source} > ${file}.gz
+                       DEPENDS ${source} VERBATIM)
+    list(APPEND compressed ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz)
+endforeach()
+add_custom_target(talven_documents ALL DEPENDS ${compressed})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/talven.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${doc})
+
 # cpack -G DEB: a package whose library dependencies dpkg-shlibdeps finds; the
 # platform plugins and the window's font are loaded at run time, so they are
 # named here.
 set(CPACK_PACKAGE_NAME talven)
 set(CPACK_PACKAGE_VENDOR "${TALVEN_PUBLISHER}")
-set(CPACK_PACKAGE_CONTACT "${TALVEN_PUBLISHER} <talven@localhost>")
+set(CPACK_PACKAGE_CONTACT "${TALVEN_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "TALVEN is a small desktop utility for the technician who sets the date of"
+    "a satellite-navigation (GNSS) receiver through the serial line of a master"
+    "clock. Choose the serial port the master clock is on and press one green"
+    "button: TALVEN composes the receiver's date-setting frame from today's"
+    "local date and writes it twice, with two different trailers, at 9600"
+    "baud, 8 data bits, no parity, 1 stop bit."
+    ""
+    "It remembers the port between runs, lets go of a USB serial adapter that"
+    "is pulled out, and says in one warning box why a step failed.")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/package-date.cmake)
+configure_file(package-date.cmake package-date.cmake @ONLY)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -26,10 +26,11 @@ if [[ $kind == windows ]]; then
                wine wine64 xvfb xauth xdotool xclip python3 python3-pefile osslsigncode openssl)
 fi
 if [[ $kind == test ]]; then
-    # The sanitizer build, the style checks, the package checks, an X server
-    # for the button, and python3 to make a socket at the settings path.
+    # The sanitizer build, the style checks, the package checks (lintian, and
+    # reuse, which reads what git ignores), an X server for the button, and
+    # python3 to make a socket at the settings path.
     packages+=(clang libclang-rt-dev clang-format clang-tidy appstream desktop-file-utils
-               dpkg-dev xvfb xauth python3)
+               dpkg-dev lintian reuse git xvfb xauth python3)
 fi
 
 missing=()
