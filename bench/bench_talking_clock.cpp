@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     window.load();
     auto *iniGps = window.findChild<QPushButton *>(QStringLiteral("IniGPS"));
     const qint64 megabytes = argc > 1 ? std::atoll(argv[1]) : 83;
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
+    const qint64 seconds = argc > 2 ? std::atoll(argv[2]) : 60;
     const auto pressArrives = [&] {
         iniGps->click();
         return com1.read(46, 1000).size() == 46 && warnings == 0;
