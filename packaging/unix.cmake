@@ -57,8 +57,6 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     ""
     "It remembers the port between runs, lets go of a USB serial adapter that"
     "is pulled out, and says in one warning box why a step failed.")
-set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/package-date.cmake)
-configure_file(package-date.cmake package-date.cmake @ONLY)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

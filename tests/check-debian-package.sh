@@ -3,8 +3,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # The .deb made twice from the same sources, in two folders of different
-# names at two different times, with the file times of the last commit: the
-# same file byte for byte, which lintian passes with no error and no warning.
+# names at two different times (each copy's files are new, as a fresh clone's
+# are), with the file times of the last commit: the same file byte for byte,
+# which lintian passes with no error and no warning.
 set -euo pipefail
 sources=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -15,7 +16,7 @@ export SOURCE_DATE_EPOCH
 for folder in first second-build; do
     mkdir -p "$work/$folder/talven"
     git -C "$sources" ls-files -z --cached --others --exclude-standard \
-        | tar -C "$sources" --null -T - -cf - | tar -C "$work/$folder/talven" -xf -
+        | tar -C "$sources" --null -T - -cf - | tar -C "$work/$folder/talven" --touch -xf -
     (cd "$work/$folder/talven"
      cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
      cmake --build build --parallel "$(nproc)" >/dev/null
