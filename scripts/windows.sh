@@ -26,6 +26,15 @@ qt=$(scripts/windows/build-qt.sh)
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 cmake --build build-windows
+# The same source makes the same talven.exe, wherever it is built.
+cmake -S . -B build-windows-again -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" >/dev/null
+cmake --build build-windows-again --target talven >/dev/null
+cmp build-windows/talven.exe build-windows-again/talven.exe \
+    || { echo "talven.exe differs between two builds of the same source." >&2; exit 1; }
+echo "talven.exe is the same file when built twice."
+# The LGPL asks that Qt's sources go with it: they are left beside the installer.
+cp "$qt"/Qt-*-sources.tar build-windows/
 if [[ -n ${TALVEN_SIGN_PKCS12:-} ]]; then
     echo "Signing talven.exe and the installer with $TALVEN_SIGN_PKCS12."
 else

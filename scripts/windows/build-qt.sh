@@ -4,9 +4,13 @@
 
 # Builds Qt for 64-bit Windows, the same version as the host's Qt, from
 # source: qtbase from Debian's own source package, qtserialport from Qt's git
-# tag. Only what TALVEN uses is built (Core, Gui, Widgets with the Windows
+# tag with TALVEN's changes (patches/). Only what TALVEN uses is built (Core, Gui, Widgets with the Windows
 # platform plugin and styles, Test, SerialPort). The result is kept in the
-# cache and reused: a second run only checks it and prints its path.
+# cache and reused: a second run only checks it and prints its path. Beside
+# Qt, the prefix keeps what the LGPL asks to pass on with it: the license
+# texts of Qt and of each part built into it (talven-licenses/), and the
+# exact sources it was built from, with the changes made to them and this
+# script, which holds the configure lines (Qt-VERSION-sources.tar).
 #   prefix=$(scripts/windows/build-qt.sh)    # progress goes to standard error
 # TALVEN_CACHE          the cache folder (default ~/.cache/talven)
 # TALVEN_QTSERIALPORT   where qtserialport's git tag is cloned from (a URL,
@@ -27,7 +31,8 @@ cache=${TALVEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/talven}
 prefix=$cache/qt-$qt_version-mingw-w64
 work=$cache/qt-$qt_version-work
 # What the prefix was built from and how; a change rebuilds it.
-recipe=$(cat "$0" "$here/mingw-w64-x86_64.cmake" "$here"/wintab/* | sha256sum | cut -c1-16)
+recipe=$(cat "$0" "$here/mingw-w64-x86_64.cmake" "$here"/wintab/* "$here/collect-licenses.py" \
+    "$here"/patches/* | sha256sum | cut -c1-16)
 if [[ -f $prefix/talven-recipe && $(cat "$prefix/talven-recipe") == "$recipe" ]]; then
     echo "Qt $qt_version for Windows: $prefix"
     echo "$prefix" >&3
@@ -78,6 +83,10 @@ progress clone "Cloning qtserialport $serialport_tag from $serialport_source" \
     git clone --quiet --branch "$serialport_tag" "$serialport_source" qtserialport
 [[ $(git -C qtserialport rev-parse HEAD) == "$serialport_commit" ]] \
     || { echo "qtserialport $serialport_tag is not commit $serialport_commit." >&2; exit 1; }
+# TALVEN's changes to it, each with its reason.
+for patch in "$here"/patches/qtserialport-*.patch; do
+    git -C qtserialport apply "$patch"
+done
 
 progress configure-qtbase "Configuring qtbase" \
     cmake -G Ninja -S qtbase -B build-qtbase \
@@ -104,6 +113,34 @@ progress configure-qtserialport "Configuring qtserialport" \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
 build qtserialport
 progress install-qtserialport "Installing qtserialport" cmake --install build-qtserialport
+
+progress licenses "Collecting the license texts of Qt and of the parts built into it" \
+    python3 "$here/collect-licenses.py" "$prefix/talven-licenses" \
+    "qtbase=build-qtbase" "qtserialport=build-qtserialport"
+cp qtbase/LICENSES/LGPL-3.0-only.txt qtbase/LICENSES/GPL-3.0-only.txt "$prefix/talven-licenses/"
+
+# The sources as built: Debian's source package of qtbase (its patches are in
+# the .debian.tar.xz), qtserialport's tag, the headers added to qtbase and
+# this script with its tool chain file, which hold the configure lines.
+sources=Qt-$qt_version-sources
+mkdir -p "$sources/changes"
+cp qt6-base_* "$sources/"
+git -C qtserialport archive --prefix=qtserialport/ -o "$work/$sources/qtserialport-$serialport_tag.tar" HEAD
+cp -r "$here/wintab" "$here/patches" "$here/build-qt.sh" "$here/mingw-w64-x86_64.cmake" \
+    "$here/collect-licenses.py" "$sources/changes/"
+cat >"$sources/README.txt" <<END
+The sources of the Qt $qt_version that TALVEN for Windows ships, exactly as built:
+
+- qt6-base_*: Debian's source package of qtbase; "dpkg-source -x" on the
+  .dsc unpacks it with Debian's patches applied.
+- qtserialport-$serialport_tag.tar: qtserialport at its tag $serialport_tag
+  (commit $serialport_commit), with changes/patches/ applied to it.
+- changes/wintab/: headers added as qtbase/src/3rdparty/wintab/, which
+  Debian's sources leave out.
+- changes/build-qt.sh: the script that built it, with every configure line;
+  changes/mingw-w64-x86_64.cmake is its tool chain file.
+END
+tar --sort=name --mtime=@0 --owner=0 --group=0 --numeric-owner -cf "$prefix/$sources.tar" "$sources"
 
 echo "$recipe" >"$prefix/talven-recipe"
 rm -rf "$work"

@@ -7,7 +7,7 @@ far ends are read octet by octet; a warning box is read with Ctrl+C, which
 copies its text on Windows; what the program files tell Windows is read with
 pefile.   test_talven_wine.py INSTALLER PORTABLE_ZIP VERSION"""
 import datetime, functools, glob, operator, os, pty, select, subprocess, sys, tempfile, termios
-import time, unittest, zipfile
+import re, time, unittest, zipfile
 from xml.etree import ElementTree
 
 import pefile
@@ -142,8 +142,11 @@ class TalvenUnderWine(unittest.TestCase):
         """The main window of a new run, and the text of each box shown before it."""
         self.stop()  # an earlier run's window would pass for this one's
         self.wine("reg", "add", SETTINGS, "/v", "Orvcomm", "/t", stored[0], "/d", stored[1], "/f")
-        self.process = subprocess.Popen(["wine", program], env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.log = os.path.join(self.prefix.name, "talven.log")  # Wine's messages of the run
+        with open(self.log, "w") as log:
+            self.process = subprocess.Popen(["wine", program], stdout=subprocess.DEVNULL,
+                                            stderr=log, env=dict(self.env,
+                                                                 WINEDEBUG="err+all,warn+seh"))
         self.addCleanup(self.stop)
         boxes = []
         def shown():
@@ -155,10 +158,22 @@ class TalvenUnderWine(unittest.TestCase):
                 keys(box, "Return")
                 wait_for(lambda: box not in windows("TALVEN"), 10)
             return windows("GPS Date Initialization")
-        self.assertTrue(wait_for(shown), boxes)
+        self.assertTrue(wait_for(shown), self.not_shown("GPS Date Initialization", boxes))
         time.sleep(1)
         shown()  # and none after it
         return shown()[0], boxes
+
+    def not_shown(self, title, boxes):
+        """What there was when the window `title` did not come."""
+        there = [f"{window} {run('xdotool', 'getwindowname', window, check=False).strip()!r}"
+                 for window in run("xdotool", "search", "--onlyvisible", "--name", "",
+                                   check=False).split()]
+        state = "still runs" if self.process.poll() is None else f"ended ({self.process.returncode})"
+        with open(self.log, errors="replace") as log:
+            messages = log.read()[-4000:]
+        return (f"no window {title!r} came within 60 s; the boxes read before: {boxes}; the "
+                f"windows there: {there or 'none'}; talven.exe {state}; its last Wine "
+                f"messages:\n{messages}")
 
     def test_installed_files_menu_entry_and_uninstaller(self):
         folder = run("winepath", "-u", INSTALLED, env=self.env).strip()
@@ -201,6 +216,22 @@ class TalvenUnderWine(unittest.TestCase):
                 self.assertIn(told, boxes[0])
                 self.assertEqual(self.stored(), stored)  # nothing written
 
+    def test_press_is_exact_after_the_far_end_filled_the_line(self):
+        """A master clock that sends all day: nothing it sent reaches the line."""
+        window, boxes = self.start(("REG_SZ", "5"))
+        controller, filled = self.ports[5].controller, 0
+        os.set_blocking(controller, False)
+        try:
+            while True:
+                filled += os.write(controller, b"\x02D:09.12.26;T:3;U:14.05.00;    \x03\r\n" * 100)
+        except BlockingIOError:
+            pass
+        finally:
+            os.set_blocking(controller, True)
+        keys(window, "space")
+        self.assertEqual((filled > 4000, self.ports[5].read() in pairs_of_today(), boxes),
+                         (True, True, []))
+
     def test_program_files_tell_windows_what_they_are(self):
         program = run("winepath", "-u", INSTALLED + r"\talven.exe", env=self.env).strip()
         for path, told in [(program, dict(PUBLISHER, FileDescription="GPS Date Initialization",
@@ -226,6 +257,33 @@ class TalvenUnderWine(unittest.TestCase):
         names = {os.path.relpath(path, folder) for path in files}
         self.assertEqual(({"bin/talven.exe", "bin/platforms/qwindows.dll"} <= names, missing),
                          (True, set()))
+
+    def test_every_file_shipped_is_named_with_its_license(self):
+        portable = tempfile.TemporaryDirectory(prefix="talven-zip-")
+        self.addCleanup(portable.cleanup)
+        zipfile.ZipFile(PORTABLE_ZIP).extractall(portable.name)
+        installed = run("winepath", "-u", INSTALLED_ROOT, env=self.env).strip()
+        for folder in [installed, glob.glob(f"{portable.name}/*")[0]]:
+            with self.subTest(folder=folder):
+                with open(f"{folder}/licenses/README.txt", encoding="utf-8") as readme:
+                    told = readme.read()
+                named = {name for line in told.splitlines() if not line.startswith(" ")
+                         for name in line.split()}
+                shipped = {os.path.relpath(path, folder) for path in glob.glob(f"{folder}/bin/**/*",
+                                                                               recursive=True)
+                           if path.lower().endswith((".exe", ".dll"))}
+                texts = re.findall(r"\[([^]]+)\]", told)
+                self.assertEqual((len(shipped) > 8, shipped - named,
+                                  [text for text in texts
+                                   if not os.path.isfile(f"{folder}/licenses/{text}")]),
+                                 (True, set(), []))
+        # The installer's license page shows TALVEN's license.
+        script = os.path.join(os.path.dirname(INSTALLER), "_CPack_Packages/win64/NSIS/project.nsi")
+        with open(script, encoding="utf-8") as nsis:
+            page = re.search(r'MUI_PAGE_LICENSE "([^"]+)"', nsis.read()).group(1)
+        with open(page, encoding="utf-8") as license_text:
+            self.assertIn("GNU GENERAL PUBLIC LICENSE\n                       Version 3",
+                          license_text.read())
 
     def test_portable_folder_runs_from_anywhere(self):
         folder = tempfile.TemporaryDirectory(prefix="talven-stick-")
