@@ -112,13 +112,26 @@ class TalvenUnderWine(unittest.TestCase):
         cls.env = dict(os.environ, WINEPREFIX=cls.prefix.name, WINEDEBUG="-all",
                        WINEDLLOVERRIDES="mscoree,mshtml=")
         cls.ports = {5: PseudoTerminal(), 6: PseudoTerminal()}
+        # Wine finds a prefix's server by the folder's inode, which a new
+        # folder takes over from one just removed: a server left by an earlier
+        # run would take this prefix's registry into its deleted one.
+        cls.end_wineserver()
         cls.wine("wineboot", "--init")
         for number, port in cls.ports.items():
             cls.wine("reg", "add", r"HKLM\Software\Wine\Ports", "/v", f"COM{number}", "/d",
                      port.name, "/f")
-        for stop in ["-k", "-w"]:  # Wine links the COM ports when it starts again
-            run("wineserver", stop, env=cls.env, check=False)
+        cls.end_wineserver()  # Wine links the COM ports when it starts again
         cls.wine(INSTALLER, "/S")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.end_wineserver()  # before the prefix goes, so that no server outlives it
+        cls.prefix.cleanup()
+
+    @classmethod
+    def end_wineserver(cls):
+        for stop in ["-k", "-w"]:
+            run("wineserver", stop, env=cls.env, check=False)
 
     @classmethod
     def wine(cls, *arguments, check=True):
