@@ -22,8 +22,8 @@ for folder in first second-build; do
      cmake --build build --parallel "$(nproc)" >/dev/null
      cd build && cpack -G DEB >/dev/null)
 done
-first=$work/first/talven/build/talven_1.0.0_amd64.deb
-second=$work/second-build/talven/build/talven_1.0.0_amd64.deb
+first=$(echo "$work"/first/talven/build/talven_*.deb)
+second=$(echo "$work"/second-build/talven/build/talven_*.deb)
 if ! cmp "$first" "$second"; then
     command -v diffoscope >/dev/null && diffoscope "$first" "$second" | head -n 60
     echo "FAIL: the two packages differ." >&2

@@ -25,13 +25,9 @@ set(doc ${CMAKE_INSTALL_DATADIR}/doc/talven)
 configure_file(copyright copyright @ONLY)
 configure_file(changelog changelog @ONLY)
 set(compressed)
-foreach(file talven.1 changelog)
-    set(source ${CMAKE_CURRENT_SOURCE_DIR}/${file})
-    if(file STREQUAL changelog)
-        set(source ${CMAKE_CURRENT_BINARY_DIR}/changelog)
-    endif()
-    add_custom_command(OUTPUT ${file}.gz
-                       COMMAND gzip -9nc ${source} > ${file}.gz
+foreach(source ${CMAKE_CURRENT_SOURCE_DIR}/talven.1 ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+    get_filename_component(file ${source} NAME)
+    add_custom_command(OUTPUT ${file}.gz COMMAND gzip -9nc ${source} > ${file}.gz
                        DEPENDS ${source} VERBATIM)
     list(APPEND compressed ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz)
 endforeach()

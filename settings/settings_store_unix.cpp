@@ -221,8 +221,6 @@ std::optional<QString> save(const QString &key, const QString &text)
 {
     const QString fileName = location();
     const QString folder = QFileInfo(fileName).path();
-    if (std::optional<QString> unusable = unusablePath(fileName))
-        return unusable;
     // QSettings' own lock. A save killed right after making the lock file
     // leaves it empty, and QSettings would wait 30 seconds before taking it
     // for stale; a real save holds it for milliseconds.
