@@ -6,25 +6,15 @@
 #include "settings_store.h"
 
 #include <QCoreApplication>
-#include <QStringList>
-#include <QVariant>
 
 namespace {
 
 const QString portNumberKey = QStringLiteral("Startup/Orvcomm");
-const QString portsSection = QStringLiteral("Ports");
+const QString portsPrefix = QStringLiteral("Ports/Com");
 
 QString tr(const char *text)
 {
     return QCoreApplication::translate("PortSetting", text);
-}
-
-// A hand-edited value holding a comma comes back from the store as a list.
-QString storedText(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
 }
 
 } // namespace
@@ -45,13 +35,13 @@ std::optional<qint16> PortSetting::parsePortNumber(const QString &text)
 
 std::optional<qint16> PortSetting::read()
 {
-    const SettingsStore::Store store = SettingsStore::open();
-    if (!store.settings) {
-        m_errorString = store.problem;
+    const SettingsStore::Values stored = SettingsStore::read();
+    if (stored.problem) {
+        m_errorString = *stored.problem;
         return std::nullopt;
     }
-    const QVariant value = store.settings->value(portNumberKey);
-    if (!value.isValid())
+    const auto text = stored.texts.constFind(portNumberKey);
+    if (text == stored.texts.cend())
         return 1;
     if (const std::optional<QString> kind = SettingsStore::nonTextValue(portNumberKey)) {
         m_errorString = tr("The stored serial port number (Orvcomm in section Startup of %1) "
@@ -59,12 +49,11 @@ std::optional<qint16> PortSetting::read()
                             .arg(location(), *kind);
         return std::nullopt;
     }
-    const QString text = storedText(value);
-    const std::optional<qint16> number = parsePortNumber(text);
+    const std::optional<qint16> number = parsePortNumber(*text);
     if (!number) {
         m_errorString = tr("The stored serial port number \"%1\" in %2 is not a whole number "
                            "from -32768 to 32767.")
-                            .arg(text, location());
+                            .arg(*text, location());
     }
     return number;
 }
@@ -82,14 +71,12 @@ bool PortSetting::save(qint16 portNumber)
 QHash<qint16, QString> PortSetting::pinnedDevices() const
 {
     QHash<qint16, QString> pinned;
-    const SettingsStore::Store store = SettingsStore::open();
-    if (!store.settings)
-        return pinned;
-    store.settings->beginGroup(portsSection);
-    for (const QString &key : store.settings->childKeys()) {
-        const std::optional<qint16> number
-            = key.startsWith(QLatin1String("Com")) ? parsePortNumber(key.mid(3)) : std::nullopt;
-        const QString device = store.settings->value(key).toString().trimmed();
+    const QHash<QString, QString> texts = SettingsStore::read().texts;
+    for (auto entry = texts.cbegin(); entry != texts.cend(); ++entry) {
+        const std::optional<qint16> number = entry.key().startsWith(portsPrefix)
+            ? parsePortNumber(entry.key().mid(portsPrefix.size()))
+            : std::nullopt;
+        const QString device = entry.value().trimmed();
         if (number && !device.isEmpty())
             pinned.insert(*number, device);
     }

@@ -13,11 +13,8 @@
 // "Startup", key "Orvcomm", value the port number as decimal text. The same
 // settings may pin a port number to a device of the user's choice in section
 // "Ports" ("Com3=/dev/ttyUSB0"); TALVEN reads that section but never writes
-// it.
-//
-// Every operation opens the settings afresh, so a change made by hand while
-// the program runs is seen by the next read. On Linux only an ordinary file
-// of a size a settings file can have is ever read or written.
+// it. Every operation reads the settings afresh (SettingsStore), so a change
+// made by hand while the program runs is seen by the next read.
 class PortSetting
 {
 public:

@@ -3,37 +3,41 @@
 
 #pragma once
 
-#include <QSettings>
+#include <QHash>
 #include <QString>
 
-#include <memory>
 #include <optional>
 
-// Where TALVEN's settings live and how safely they are reached; each
+// Where TALVEN's settings live, read and written afresh at every call; each
 // platform has its own (settings_store_unix.cpp, settings_store_windows.cpp).
+//
+// On Linux the store is an INI file that TALVEN reads and writes itself,
+// in the form Qt programs give such files, so nothing is ever taken from a
+// cache and reading needs nothing but the file. Only an ordinary file of a
+// settings file's size is read; a folder, a device or a damaged file is
+// refused. On Windows the store is a registry key, reached through QSettings,
+// which reads and writes the registry at every call.
 namespace SettingsStore {
 
 // Where the operator finds the settings: a file's path, or a registry key.
 QString location();
 
-// The store as it is now, opened only when it is safe to read, or why it is
-// not. On Linux the settings file is read whole and parsed afresh at every
-// open, so a change made since (by a save or by hand) is always seen; an
-// ordinary file that is too large, a folder, a device or a damaged file is
-// refused. On Windows it is the registry key, which is read as it is.
-struct Store
+// What the store holds now: the text of every value by "Section/Key", or
+// why the store cannot be read.
+struct Values
 {
-    std::unique_ptr<QSettings> settings;
-    QString problem;
+    QHash<QString, QString> texts;
+    std::optional<QString> problem;
 };
-Store open();
+Values read();
 
 // Stores `text` under `key`, keeping all else the store holds, or says why
-// it was not stored; nothing is written when `key` already holds `text`. On
-// Linux that is decided from the file as read under QSettings' lock, and the
-// new file is composed in a folder of its own beside it, checked, and only
-// then put in its place whole, so a save that fails leaves the file as it
-// was. On Windows the registry takes the value whole or not at all.
+// it was not stored. When `key` already holds `text`, nothing is written, so
+// a store that cannot be written but already holds the value is no failure.
+// On Linux the new file is written whole beside the file, checked, and only
+// then put in its place, so a save that fails leaves the file as it was; a
+// save killed half-way leaves its draft for the next save to replace. On
+// Windows the registry takes the value whole or not at all.
 std::optional<QString> save(const QString &key, const QString &text);
 
 // What kind of value `key` holds when it is there but no text, in the words

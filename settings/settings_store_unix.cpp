@@ -8,14 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
-#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 
-#include <atomic>
-#include <sys/mman.h>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,165 +27,211 @@ QString tr(const char *text)
     return QCoreApplication::translate("PortSetting", text);
 }
 
-// What a path that is not an ordinary file is, in the operator's words.
-QString specialFileKind(const QString &path)
-{
-    struct stat status = {};
-    if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
-        if (S_ISFIFO(status.st_mode))
-            return tr("a named pipe");
-        if (S_ISSOCK(status.st_mode))
-            return tr("a socket");
-        if (S_ISCHR(status.st_mode))
-            return tr("a character device");
-        if (S_ISBLK(status.st_mode))
-            return tr("a block device");
-    }
-    return tr("not an ordinary file");
-}
-
-// QSettings reads its file whole and blocks on whatever the path holds, so
-// nothing but an ordinary file of a settings file's size is handed to it.
+// Reading blocks on whatever the path holds, so nothing but an ordinary file
+// of a settings file's size is opened.
 std::optional<QString> unusablePath(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || (info.isFile() && info.size() <= largestSettingsFile))
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0
+        || (S_ISREG(status.st_mode) && status.st_size <= largestSettingsFile))
         return std::nullopt;
-    QString kind;
-    if (info.isDir())
-        kind = tr("a folder");
-    else if (info.isFile())
-        kind = tr("%1 MiB large, far larger than a settings file")
-                   .arg(QString::number(double(info.size()) / largestSettingsFile, 'f', 1));
-    else
-        kind = specialFileKind(path);
-    if (info.isSymLink())
+    const QHash<mode_t, QString> kinds{{S_IFDIR, tr("a folder")},
+                                       {S_IFIFO, tr("a named pipe")},
+                                       {S_IFSOCK, tr("a socket")},
+                                       {S_IFCHR, tr("a character device")},
+                                       {S_IFBLK, tr("a block device")}};
+    QString kind = kinds.value(
+        status.st_mode & S_IFMT,
+        tr("%1 MiB large, far larger than a settings file")
+            .arg(QString::number(double(status.st_size) / largestSettingsFile, 'f', 1)));
+    if (const QFileInfo info(path); info.isSymLink())
         kind = tr("a link to %1 (%2)").arg(kind, info.symLinkTarget());
     return tr("The settings file %1 is %2. TALVEN neither reads nor writes it; replace it with "
               "an ordinary file or remove it.")
         .arg(path, kind);
 }
 
-// QSettings reads almost any file as settings, and a later write would
-// replace it with the little it made of it. A settings file is UTF-8 text
-// whose lines are blank, comments, [sections] or key=value pairs; a line
-// ending in a backslash continues on the next.
-bool isDamaged(const QByteArray &contents)
+// One value of a settings file, and the octets of its line.
+struct Entry
 {
+    QString key; // "Section/Name"
+    QString text;
+    qsizetype start = 0;
+    qsizetype end = 0;
+};
+
+// A settings file as read, or why it may not be used.
+struct IniFile
+{
+    QByteArray contents;
+    QList<Entry> entries; // in the order of the file; the last of a key holds
+    QHash<QString, qsizetype> sectionEnds; // where each section's last line ends
+    std::optional<QString> problem;
+};
+
+auto lastEntry(const IniFile &ini, const QString &key)
+{
+    return std::find_if(ini.entries.crbegin(), ini.entries.crend(),
+                        [&](const Entry &entry) { return entry.key == key; });
+}
+
+// A value as Qt programs read it: spaces around it dropped, double quotes
+// keeping what they enclose, and a backslash escaping the character after it
+// (\n, \t, \", \\ ...).
+QString valueText(QByteArrayView value)
+{
+    static constexpr QByteArrayView escapes("a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\");
+    QByteArray text;
+    for (qsizetype at = 0; at < value.size(); ++at) {
+        if (value[at] == '\\' && at + 1 < value.size()) {
+            const qsizetype escape = escapes.indexOf(value[++at]);
+            if (escape >= 0 && escape % 2 == 0)
+                text += escapes[escape + 1];
+        } else if (value[at] != '"') {
+            text += value[at];
+        }
+    }
+    return QString::fromUtf8(text);
+}
+
+// Reads `ini.contents` as Qt programs read an INI file: [Section] lines,
+// then name=value lines; ';' begins a comment, and a backslash at the end of
+// a line continues it on the next. False when the file is no UTF-8 text or a
+// line is none of these.
+bool parse(IniFile &ini)
+{
+    const QByteArrayView contents = ini.contents;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(contents);
-    if (utf8.hasError() || text.contains(QChar::Null))
-        return true;
-    bool continued = false;
-    for (const QStringView line : QStringView(text).split(u'\n')) {
-        const QStringView trimmed = line.trimmed();
-        const bool wellFormed = continued || trimmed.isEmpty() || trimmed.startsWith(u';')
-            || trimmed.startsWith(u'#') || trimmed.contains(u'=')
-            || (trimmed.startsWith(u'[') && trimmed.endsWith(u']'));
-        if (!wellFormed)
-            return true;
-        continued = trimmed.endsWith(u'\\');
+    if (const QString text = utf8(contents); utf8.hasError() || text.contains(QChar::Null))
+        return false;
+    QString section;
+    for (qsizetype start = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0, end = start;
+         start < contents.size(); start = ++end) {
+        // The line ends at a line break, its text at a ';', unless quoted or
+        // escaped.
+        qsizetype comment = -1;
+        for (bool quoted = false;
+             end < contents.size() && contents[end] != '\n' && contents[end] != '\r';
+             end += contents[end] == '\\' ? 2 : 1) {
+            quoted = contents[end] == '"' ? !quoted : quoted;
+            if (contents[end] == ';' && !quoted && comment < 0)
+                comment = end;
+            if (contents.sliced(end).startsWith("\\\r\n"))
+                ++end;
+        }
+        end = std::min(end, contents.size());
+        const QByteArrayView line
+            = contents.sliced(start, (comment < 0 ? end : comment) - start).trimmed();
+        const qsizetype equals = line.indexOf('=');
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[') && line.endsWith(']'))
+            section = QString::fromUtf8(line.sliced(1, line.size() - 2).trimmed());
+        else if (equals >= 0)
+            ini.entries.append({(section.isEmpty() ? QString() : section + u'/')
+                                    + QString::fromUtf8(line.first(equals).trimmed()),
+                                valueText(line.sliced(equals + 1).trimmed()), start, end});
+        else
+            return false;
+        ini.sectionEnds.insert(section, end);
     }
-    return false;
+    return true;
 }
 
-QString cannotReadOrWrite(const QString &fileName)
+// The file with `key` set to `text`: the key's line rewritten, or a line
+// added at the end of its section, or the section added at the end. All else
+// stays as it was, comments included. TALVEN stores numbers, which need no
+// quoting.
+QByteArray withValue(const IniFile &ini, const QString &key, const QString &text)
 {
-    return tr("The settings file %1 cannot be read or written. Check that it is a file you may "
-              "read and write.")
-        .arg(fileName);
+    const QString section = key.section(u'/', 0, 0);
+    const QByteArray line = (key.section(u'/', 1) + u'=' + text).toUtf8();
+    QByteArray contents = ini.contents;
+    if (const auto entry = lastEntry(ini, key); entry != ini.entries.crend())
+        return contents.replace(entry->start, entry->end - entry->start, line);
+    if (const auto end = ini.sectionEnds.constFind(section); end != ini.sectionEnds.cend())
+        return contents.insert(*end, '\n' + line);
+    if (!contents.isEmpty())
+        contents += contents.endsWith('\n') ? "\n" : "\n\n";
+    return contents + '[' + section.toUtf8() + "]\n" + line + '\n';
 }
 
-QString damaged(const QString &fileName)
+// A write that the disk cuts short takes what fits, and only the next one
+// tells why it stopped.
+bool writeAll(int file, QByteArrayView octets)
 {
-    return tr("The settings file %1 is damaged and cannot be read. Correct or remove it.")
-        .arg(fileName);
+    while (!octets.isEmpty()) {
+        const ssize_t written = ::write(file, octets.data(), size_t(octets.size()));
+        if (written <= 0)
+            return false;
+        octets = octets.sliced(written);
+    }
+    return true;
 }
 
-QString cutShort(const QString &fileName)
+// The file as it is now, read afresh; empty when there is none yet.
+IniFile readFile(const QString &fileName)
 {
-    return tr("The settings file %1 could not be written in full: the disk is full or the write "
-              "was cut short. It was left as it was.")
-        .arg(fileName);
-}
-
-// The file's contents (none when there is no file yet), or why they may not
-// be used.
-std::optional<QString> readSettingsFile(const QString &fileName, QByteArray &contents)
-{
-    if (std::optional<QString> unusable = unusablePath(fileName))
-        return unusable;
+    IniFile ini;
     QFile file(fileName);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        return cannotReadOrWrite(fileName);
-    contents = file.readAll();
-    if (isDamaged(contents))
-        return damaged(fileName);
+    if ((ini.problem = unusablePath(fileName)))
+        return ini;
+    if (file.exists() && !file.open(QIODevice::ReadOnly))
+        ini.problem = tr("The settings file %1 cannot be read. Check that it is a file you may "
+                         "read.")
+                          .arg(fileName);
+    else if (ini.contents = file.isOpen() ? file.read(largestSettingsFile) : QByteArray();
+             !parse(ini))
+        ini.problem = tr("The settings file %1 is damaged and cannot be read. Correct or remove "
+                         "it.")
+                          .arg(fileName);
+    return ini;
+}
+
+// Puts `contents` in the place of `fileName` whole (of the file a link there
+// points to), or says why not: written first as a draft beside it, every
+// octet counted and on the disk, then renamed over it. The draft always has
+// the same name, so a save killed half-way leaves nothing that the next save
+// does not replace; QSettings' lock keeps two saves from writing it at once.
+std::optional<QString> replaceWhole(const QString &fileName, const QByteArray &contents)
+{
+    const QFileInfo info(fileName);
+    const QString target = info.exists() ? info.canonicalFilePath() : fileName;
+    const QString folder = QFileInfo(target).path();
+    const QString folderRefused = tr("The settings folder %1 cannot be written. Check that it is "
+                                     "a folder you may write in.")
+                                      .arg(folder);
+    const QString cutShort = tr("The settings file %1 could not be written in full: the disk is "
+                                "full or the write was cut short. It was left as it was.")
+                                 .arg(fileName);
+    if (info.exists() && !info.isWritable())
+        return tr("The settings file %1 cannot be written: it is read-only to you. It was left "
+                  "as it was.")
+            .arg(fileName);
+    // A save killed right after making the lock file leaves it empty, which
+    // would count as held for 30 seconds; a save holds it for milliseconds.
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    lock.setStaleLockTime(std::chrono::milliseconds(500));
+    if (!QDir().mkpath(folder)
+        || (!lock.tryLock(std::chrono::seconds(1)) && lock.error() == QLockFile::PermissionError))
+        return folderRefused;
+    if (!lock.isLocked())
+        return cutShort;
+    const QByteArray draft = QFile::encodeName(
+        folder + QStringLiteral("/.") + QFileInfo(target).fileName() + QStringLiteral(".draft"));
+    const int file = ::open(draft.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0)
+        return errno == EACCES || errno == EROFS ? folderRefused : cutShort;
+    struct stat earlier = {};
+    const bool whole = (::stat(QFile::encodeName(target).constData(), &earlier) != 0
+                        || ::fchmod(file, earlier.st_mode & 07777) == 0)
+        && writeAll(file, contents) && ::fsync(file) == 0;
+    if (::close(file) != 0 || !whole
+        || ::rename(draft.constData(), QFile::encodeName(target).constData()) != 0) {
+        ::unlink(draft.constData());
+        return cutShort;
+    }
     return std::nullopt;
-}
-
-// QSettings keeps every file it has read in a cache of the whole process and
-// reads it again only when its size or its time has changed, so a file
-// rewritten within the same second at the same size passes for the one
-// before. What is read is therefore always handed to QSettings afresh, as a
-// file in memory with a time no other such file has had. Nothing when the
-// system cannot make one (a file size limit below the file's size, say).
-std::unique_ptr<QSettings> parsed(const QByteArray &contents)
-{
-    static std::atomic<time_t> lastTime = 0;
-    const int memory = ::memfd_create("TALVEN.conf", MFD_CLOEXEC);
-    if (memory < 0)
-        return nullptr;
-    const auto closeMemory = qScopeGuard([memory] { ::close(memory); });
-    const timespec time{++lastTime, 0};
-    const timespec times[2] = {time, time};
-    const QString path = QStringLiteral("/proc/self/fd/%1").arg(memory);
-    if (::write(memory, contents.constData(), size_t(contents.size())) != contents.size()
-        || ::futimens(memory, times) != 0 || !QFileInfo::exists(path))
-        return nullptr;
-    return std::make_unique<QSettings>(path, QSettings::IniFormat);
-}
-
-bool writeWhole(const QString &fileName, const QByteArray &contents)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && file.write(contents) == contents.size();
-}
-
-// A write that stops part-way (a full disk, a quota, a file size limit)
-// returns a short count and no error, which QSettings takes for a whole
-// write. So what it makes of the settings with `key` set to `text` is
-// composed in `folder` first, then read back from a copy it has not cached;
-// nothing when either was cut short.
-std::optional<QByteArray> composeSettingsFile(const QTemporaryDir &folder,
-                                              const QByteArray &earlier, const QString &key,
-                                              const QString &text)
-{
-    const QString draft = folder.filePath(QStringLiteral("draft.conf"));
-    const QString copy = folder.filePath(QStringLiteral("copy.conf"));
-    if (!writeWhole(draft, earlier))
-        return std::nullopt;
-    QSettings meant(draft, QSettings::IniFormat);
-    meant.setValue(key, text);
-    meant.sync();
-    QFile composed(draft);
-    if (meant.status() != QSettings::NoError || !composed.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray contents = composed.readAll();
-    if (!writeWhole(copy, contents))
-        return std::nullopt;
-    const QSettings readBack(copy, QSettings::IniFormat);
-    const QStringList keys = meant.allKeys();
-    if (readBack.allKeys() != keys)
-        return std::nullopt;
-    for (const QString &each : keys) {
-        if (readBack.value(each) != meant.value(each))
-            return std::nullopt;
-    }
-    return contents;
 }
 
 } // namespace
@@ -201,59 +245,26 @@ QString location()
         + QStringLiteral("/TALVEN/TALVEN.conf");
 }
 
-Store open()
+Values read()
 {
-    const QString fileName = location();
-    QByteArray contents;
-    if (std::optional<QString> problem = readSettingsFile(fileName, contents))
-        return {nullptr, *problem};
-    std::unique_ptr<QSettings> settings = parsed(contents);
-    if (!settings)
-        return {nullptr, cannotReadOrWrite(fileName)};
-    if (settings->status() != QSettings::NoError)
-        return {nullptr, damaged(fileName)};
-    return {std::move(settings), {}};
+    const IniFile ini = readFile(location());
+    Values values{{}, ini.problem};
+    for (const Entry &entry : ini.entries)
+        values.texts.insert(entry.key, entry.text);
+    return values;
 }
 
-// The file is replaced only by the whole of what was meant, each count
-// checked, so a save cut short leaves the earlier file as it was.
+// Decided from the file as it is now, so that a file with the value already
+// in it is never written: it may be read-only, or on a full disk.
 std::optional<QString> save(const QString &key, const QString &text)
 {
-    const QString fileName = location();
-    const QString folder = QFileInfo(fileName).path();
-    // QSettings' own lock. A save killed right after making the lock file
-    // leaves it empty, and QSettings would wait 30 seconds before taking it
-    // for stale; a real save holds it for milliseconds.
-    QLockFile lock(fileName + QStringLiteral(".lock"));
-    lock.setStaleLockTime(std::chrono::milliseconds(500));
-    if (!QDir().mkpath(folder) || !lock.tryLock(std::chrono::seconds(1)))
-        return cannotReadOrWrite(fileName);
-    QByteArray earlier;
-    if (std::optional<QString> problem = readSettingsFile(fileName, earlier))
-        return problem;
-    const std::unique_ptr<QSettings> stored = parsed(earlier);
-    if (!stored)
-        return cutShort(fileName);
-    if (stored->status() != QSettings::NoError)
-        return damaged(fileName);
-    // The number already stored, as at every start, is not written again.
-    if (stored->value(key) == QVariant(text))
+    const IniFile ini = readFile(location());
+    if (ini.problem)
+        return ini.problem;
+    if (const auto stored = lastEntry(ini, key);
+        stored != ini.entries.crend() && stored->text == text)
         return std::nullopt;
-    // The draft goes beside the file, on the disk that is to take it.
-    const QTemporaryDir drafts(folder + QStringLiteral("/.TALVEN.conf-XXXXXX"));
-    if (!drafts.isValid())
-        return tr("The settings folder %1 cannot be written. Check that it is a folder you may "
-                  "write in.")
-            .arg(folder);
-    const std::optional<QByteArray> meant = composeSettingsFile(drafts, earlier, key, text);
-    if (!meant)
-        return cutShort(fileName);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return cannotReadOrWrite(fileName);
-    if (file.write(*meant) != meant->size() || !file.commit())
-        return cutShort(fileName);
-    return std::nullopt;
+    return replaceWhole(location(), withValue(ini, key, text));
 }
 
 // A settings file holds nothing but text.

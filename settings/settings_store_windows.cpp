@@ -4,6 +4,8 @@
 #include "settings_store.h"
 
 #include <QCoreApplication>
+#include <QSettings>
+#include <QStringList>
 
 #include <qt_windows.h>
 
@@ -19,7 +21,7 @@ QString tr(const char *text)
     return QCoreApplication::translate("PortSetting", text);
 }
 
-// Why the key could not be read, or the last write to it was refused.
+// Why the key could not be read, or a write to it was refused.
 std::optional<QString> problem(const QSettings &store)
 {
     if (store.status() != QSettings::NoError)
@@ -27,6 +29,14 @@ std::optional<QString> problem(const QSettings &store)
                   "change it.")
             .arg(registryKey);
     return std::nullopt;
+}
+
+// A value of several strings (REG_MULTI_SZ) comes back as a list.
+QString valueText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
 }
 
 } // namespace
@@ -38,34 +48,27 @@ QString location()
     return registryKey;
 }
 
-Store open()
+Values read()
 {
-    auto settings = std::make_unique<QSettings>(registryKey, QSettings::NativeFormat);
-    if (std::optional<QString> refused = problem(*settings))
-        return {nullptr, *refused};
-    return {std::move(settings), {}};
+    const QSettings store(registryKey, QSettings::NativeFormat);
+    if (std::optional<QString> refused = problem(store))
+        return {{}, refused};
+    Values values;
+    for (const QString &key : store.allKeys())
+        values.texts.insert(key, valueText(store.value(key)));
+    return values;
 }
 
-// The registry takes a value whole or not at all.
+// The registry takes a value whole or not at all. A value of another type
+// than text is replaced by the text.
 std::optional<QString> save(const QString &key, const QString &text)
 {
-    const Store opened = open();
-    if (!opened.settings)
-        return opened.problem;
-    QSettings &store = *opened.settings;
-    const QVariant stored = store.value(key);
-    if (stored == QVariant(text) && !nonTextValue(key))
+    QSettings store(registryKey, QSettings::NativeFormat);
+    if (store.value(key) == QVariant(text) && !nonTextValue(key))
         return std::nullopt;
     store.setValue(key, text);
     store.sync();
-    const std::optional<QString> refused = problem(store);
-    // QSettings keeps a change it could not write for every later reader in
-    // this process, so a number not saved would pass for saved.
-    if (refused && stored.isValid())
-        store.setValue(key, stored);
-    else if (refused)
-        store.remove(key);
-    return refused;
+    return problem(store);
 }
 
 // QSettings turns a REG_DWORD into a number, which must not pass for text.
@@ -81,20 +84,12 @@ std::optional<QString> nonTextValue(const QString &key)
             != ERROR_SUCCESS
         || type == REG_SZ)
         return std::nullopt;
-    switch (type) {
-    case REG_DWORD:
-        return tr("a REG_DWORD value");
-    case REG_QWORD:
-        return tr("a REG_QWORD value");
-    case REG_EXPAND_SZ:
-        return tr("a REG_EXPAND_SZ value");
-    case REG_MULTI_SZ:
-        return tr("a REG_MULTI_SZ value");
-    case REG_BINARY:
-        return tr("a REG_BINARY value");
-    default:
-        return tr("a registry value of type %1").arg(type);
-    }
+    const QHash<DWORD, QString> names{{REG_DWORD, QStringLiteral("REG_DWORD")},
+                                      {REG_QWORD, QStringLiteral("REG_QWORD")},
+                                      {REG_EXPAND_SZ, QStringLiteral("REG_EXPAND_SZ")},
+                                      {REG_MULTI_SZ, QStringLiteral("REG_MULTI_SZ")},
+                                      {REG_BINARY, QStringLiteral("REG_BINARY")}};
+    return tr("a %1 value").arg(names.value(type, tr("registry %1").arg(type)));
 }
 
 } // namespace SettingsStore

@@ -315,7 +315,10 @@ private Q_SLOTS:
         QTest::newRow("stored 2") << u"Orvcomm=2"_s << QString() << 1;
         QTest::newRow("stored device missing")
             << u"Orvcomm=3"_s << u"Com3 (/dev/no-such-tty) is not there"_s << 2;
+        QTest::newRow("quoted, with a note, CR LF")
+            << u"Orvcomm = \"2\" ; the site's port\r\n"_s << QString() << 1;
         QTest::newRow("fraction") << u"Orvcomm=7.5"_s << u"\"7.5\" in"_s << -1;
+        QTest::newRow("two numbers") << u"Orvcomm=2,3"_s << u"\"2,3\" in"_s << -1;
         QTest::newRow("99") << u"Orvcomm=99"_s << u"number 99 names no port"_s << -1;
         QTest::newRow("0 chooses nothing") << u"Orvcomm=0"_s << QString() << -1;
         QTest::newRow("garbage") << u"printf '\\177ELF\\1' >\"$0\""_s << u"is damaged"_s << -1;
@@ -338,7 +341,7 @@ private Q_SLOTS:
         QFETCH(QString, warning);
         QFETCH(int, index);
         const QString path = PortSetting::location();
-        const bool stored = setup.startsWith(u"Orvcomm="_s);
+        const bool stored = setup.startsWith(u"Orvcomm"_s);
         FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\n" + setup.toUtf8());
         QCOMPARE(shell(stored ? QString() : u"rm \"$0\"; "_s + setup, path), ""); // mknod: root
         // Whatever a change of the path would change: kind, identity, size, time.
@@ -414,8 +417,9 @@ private Q_SLOTS:
     }
 
     // The port chosen last is the port stored, as the file itself says: on a
-    // disk whose file times step by whole seconds, and whatever the temporary
-    // folder is; nothing of a save is left beside the file.
+    // disk whose file times step by whole seconds, whatever the temporary
+    // folder is, after a save killed half-way; nothing of a save is left
+    // beside the file.
     void savedPortIsTheFilesPort_data()
     {
         QTest::addColumn<QString>("temporary"); // sh making $TMPDIR at "$0", or none
@@ -443,7 +447,24 @@ private Q_SLOTS:
             const timespec second{1700000000, 0}, times[2] = {second, second};
             return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
         };
-        FakeMachine::writeSettings("[Startup]\nOrvcomm=1\n");
+        const QByteArray settings = "[Ports]\nCom3=/dev/serial/by-id/"
+                                    "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0\n[Startup]\n"
+                                    "Orvcomm=1\n";
+        FakeMachine::writeSettings(settings);
+        // A save killed while it writes, by a file size limit that the longer
+        // number passes (and its lock file does not).
+        const pid_t saving = ::fork();
+        if (saving == 0) {
+            const rlimit limit{rlim_t(settings.size()), rlim_t(settings.size())};
+            ::signal(SIGXFSZ, SIG_DFL);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            PortSetting().save(10);
+            ::_exit(0);
+        }
+        int status = 0;
+        QVERIFY(::waitpid(saving, &status, 0) == saving);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ, "the save was not killed");
+        QCOMPARE(shell(u"cat \"$0\""_s, path), settings);
         QVERIFY(sameSecond());
         startWindow();
         for (const int entry : {1, 0, 1}) {
@@ -459,44 +480,50 @@ private Q_SLOTS:
                  QStringList{u"TALVEN.conf"_s});
     }
 
-    // A save the disk refuses or cuts short, under a hand-edited settings file
-    // of two 4 KiB blocks: the chosen port opens, one box says the number was
-    // not saved, the file stays as it was byte for byte and the number stored
-    // before stays for the next choice of that port, which saves it. Root
-    // meets a small tmpfs: full for the refusal; for the cut, with one block
-    // left once the lock file has taken its own, where the save needs two.
-    // Another user meets a read-only folder, or a file size limit of 500 bytes.
+    // A settings file of two 4 KiB blocks, hand-edited, that the disk cannot
+    // take a change of: locked read-only by an administrator, on a full disk,
+    // or with room for only part of it. The number already stored opens with
+    // no box, as nothing needs writing; the choice of another port opens it,
+    // one box names what refused, the file stays as it was byte for byte and
+    // the number stored before stays, until the disk has room and the same
+    // choice saves it. Root meets a small tmpfs, read-only, full, or with one
+    // block left once the lock file has taken its own where the save needs
+    // two; another user meets a read-only file in a read-only folder, or a
+    // file size limit.
     void refusedSave_data()
     {
-        QTest::addColumn<bool>("cutShort");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("refused") << false
-                                 << u"cannot be read or written. Check that it is a file you may "
-                                    "read and write."_s;
-        QTest::newRow("cut short") << true
-                                   << u"could not be written in full: the disk is full or the "
-                                      "write was cut short. It was left as it was."_s;
+        QTest::addColumn<QString>("rootFault"); // sh on the settings folder, a tmpfs
+        QTest::addColumn<QString>("rootRoom");
+        QTest::addColumn<QString>("userFault"); // or a file size limit:
+        QTest::addColumn<int>("userLimit");
+        QTest::addColumn<QString>("told"); // %1: the settings file
+        const QString cutShort = u"The settings file %1 could not be written in full: the disk "
+                                 "is full or the write was cut short. It was left as it was."_s;
+        QTest::newRow("locked preset")
+            << u"mount -o remount,ro \"$0\""_s << u"mount -o remount,rw \"$0\""_s
+            << u"chmod a-w \"$0/TALVEN.conf\" \"$0\""_s << -1
+            << u"The settings file %1 cannot be written: it is read-only to you. It was left as "
+               "it was."_s;
+        if (::geteuid() == 0) // a file size limit would keep the serial port from its lock
+            QTest::newRow("full disk") << u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s
+                                       << u"rm \"$0/fill\""_s << QString() << -1 << cutShort;
+        QTest::newRow("cut short")
+            << u"mount -o remount,size=16k \"$0\""_s << u"mount -o remount,size=64k \"$0\""_s
+            << QString() << 500 << cutShort;
     }
     void refusedSave()
     {
-        QFETCH(bool, cutShort);
+        QFETCH(QString, rootFault);
+        QFETCH(QString, rootRoom);
+        QFETCH(QString, userFault);
+        QFETCH(int, userLimit);
         QFETCH(QString, told);
         const bool root = ::geteuid() == 0;
         const QString folder = QFileInfo(PortSetting::location()).path();
         const auto unmount
             = qScopeGuard([&] { shell(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
-        const QString mount = u"mkdir -p \"$0\"; mount -t tmpfs -o size=%1k tmpfs \"$0\""_s;
-        QCOMPARE(shell(root ? mount.arg(cutShort ? 16 : 64) : QString(), folder), "");
-        QString fault, room; // sh scripts on the settings folder
-        if (!root) {
-            fault = cutShort ? QString() : u"chmod a-w \"$0\""_s;
-            room = u"chmod u+w \"$0\""_s;
-        } else if (cutShort) {
-            room = u"mount -o remount,size=64k \"$0\""_s;
-        } else {
-            fault = u"head -c 1M /dev/zero >\"$0/fill\" 2>/dev/null; true"_s;
-            room = u"rm \"$0/fill\""_s;
-        }
+        const QString tmpfs = u"mkdir -p \"$0\"; mount -t tmpfs -o size=64k tmpfs \"$0\""_s;
+        QCOMPARE(shell(root ? tmpfs : QString(), folder), "");
         QByteArray settings;
         for (int line = 1; line <= 40; ++line)
             settings += "; the site's note " + QByteArray::number(line) + "\n";
@@ -508,21 +535,22 @@ private Q_SLOTS:
         settings += "[Startup]\nOrvcomm=1\n";
         QVERIFY(settings.size() > 4096 && settings.size() <= 8192);
         FakeMachine::writeSettings(settings);
-        startWindow();
+        QCOMPARE(shell(root ? rootFault : userFault, folder), "");
         rlimit limit{};
         ::getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit unlimited = limit;
-        limit.rlim_cur = 500;
+        const auto unlimited = [limit] { return ::setrlimit(RLIMIT_FSIZE, &limit) == 0; };
+        const auto unlimitedAtLast = qScopeGuard(unlimited);
+        limit.rlim_cur = rlim_t(userLimit);
         ::signal(SIGXFSZ, SIG_IGN);
-        if (cutShort && !root)
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
-        QCOMPARE(shell(fault, folder), "");
+        QVERIFY(root || userLimit < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        startWindow();
+        QCOMPARE(m_warnings, QStringList()); // Com1 is stored already
         m_window->choosePortEntry(1);
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
-        QCOMPARE(shell(room, folder), "");
+        QVERIFY(unlimited());
+        QCOMPARE(shell(root ? rootRoom : u"chmod u+w \"$0\" \"$0/TALVEN.conf\""_s, folder), "");
         QCOMPARE(m_warnings,
-                 QStringList{u"The serial port number was not saved. The settings file "_s
-                             + PortSetting::location() + u' ' + told});
+                 QStringList{u"The serial port number was not saved. "_s
+                             + told.arg(PortSetting::location())});
         QFile file(PortSetting::location());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(std::pair(file.readAll(), PortSetting().read()),
@@ -530,9 +558,8 @@ private Q_SLOTS:
         m_iniGps->click();
         QCOMPARE(m_usb[1]->read().size(), 46);
         m_window->choosePortEntry(1);
-        const auto stored = [] { return shell(u"grep Orvcomm \"$0\""_s, PortSetting::location()); };
-        QCOMPARE(std::pair(stored(), m_warnings.size()),
-                 std::pair(QByteArray("Orvcomm=2\n"), qsizetype(1)));
+        QCOMPARE(std::pair(shell(u"cat \"$0\""_s, file.fileName()), m_warnings.size()),
+                 std::pair(settings.replace("Orvcomm=1", "Orvcomm=2"), qsizetype(1)));
     }
 
     // The machine's ports in their order, each entry telling its device when

@@ -1,0 +1,11 @@
+#!/bin/sh
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Runs a test program where /proc is not mounted, as in a bare chroot or a
+# minimal container: in a mount namespace of its own, with an empty tmpfs
+# over /proc. Another user than root gets a user namespace for it.
+#   run-without-proc.sh PROGRAM [ARGUMENTS]
+set -e
+[ "$(id -u)" = 0 ] || userns=--map-root-user
+exec unshare --mount $userns sh -c 'mount -t tmpfs tmpfs /proc && exec "$@"' sh "$@"
