@@ -106,10 +106,8 @@ string(JOIN "\n" CPACK_NSIS_DEFINES
     "VIAddVersionKey /LANG=1033 ProductName TALVEN"
     "VIAddVersionKey /LANG=1033 ProductVersion ${PROJECT_VERSION}")
 # With a code-signing certificate named, talven.exe is signed before it is
-# packed and the installer once it is made.
-# Then the staged files take the time of the last commit, which the
-# installer and the ZIP keep.
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake
-                            ${CMAKE_CURRENT_LIST_DIR}/file-times.cmake)
+# packed and the installer once it is made. (The ZIP's entries take the time
+# of the last commit from SOURCE_DATE_EPOCH, as cpack dates them.)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake)
 include(CPack)

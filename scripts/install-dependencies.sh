@@ -33,10 +33,15 @@ if [[ $kind == test ]]; then
                dpkg-dev lintian reuse git xvfb xauth python3)
 fi
 
+# A package counts when it is installed for the machine's own architecture
+# (or for all), or for the one its name asks for ("name:arm64"): another
+# architecture's copy may be installed beside it.
 missing=()
 for package in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+    architecture=$(dpkg --print-architecture)
+    [[ $package != *:* ]] || architecture=${package##*:}
+    dpkg-query -W -f='${Architecture} ${Status}\n' "$package" 2>/dev/null \
+        | grep -qE "^($architecture|all) install ok installed$" || missing+=("$package")
 done
 
 # "apt-get source qt6-base" needs a deb-src entry; it takes the mirror that

@@ -26,13 +26,18 @@ qt=$(scripts/windows/build-qt.sh)
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 cmake --build build-windows
-# The same source makes the same talven.exe, wherever it is built.
-cmake -S . -B build-windows-again -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+# The same source makes the same talven.exe wherever it is checked out: a
+# copy of it in a folder of its own, as a later clone would be, builds it
+# again against the same Qt, which names no checkout.
+again=$(mktemp -d)
+trap 'rm -rf "$again"' EXIT
+git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -C "$again" -xf -
+cmake -S "$again" -B "$again/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" >/dev/null
-cmake --build build-windows-again --target talven >/dev/null
-cmp build-windows/talven.exe build-windows-again/talven.exe \
-    || { echo "talven.exe differs between two builds of the same source." >&2; exit 1; }
-echo "talven.exe is the same file when built twice."
+cmake --build "$again/build" --target talven >/dev/null
+cmp build-windows/talven.exe "$again/build/talven.exe" \
+    || { echo "talven.exe differs between two checkouts of the same source." >&2; exit 1; }
+echo "talven.exe is the same file when built twice, in two checkouts."
 # The LGPL asks that Qt's sources go with it: they are left beside the installer.
 cp "$qt"/Qt-*-sources.tar build-windows/
 if [[ -n ${TALVEN_SIGN_PKCS12:-} ]]; then

@@ -19,7 +19,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exec 3>&1 1>&2 # only the prefix goes to standard output
 
-version=$(dpkg-query -W -f='${Version}' qt6-base-dev) # 6.4.2+dfsg-10
+# 6.4.2+dfsg-10, of the host's own architecture (another's may be installed too)
+version=$(dpkg-query -W -f='${Version}' "qt6-base-dev:$(dpkg --print-architecture)")
 qt_version=${version%%+*}
 [[ $qt_version == 6.4.2 ]] || { echo "The host has Qt $qt_version; this builds 6.4.2." >&2; exit 1; }
 serialport_tag=v6.4.2
@@ -33,7 +34,25 @@ work=$cache/qt-$qt_version-work
 # What the prefix was built from and how; a change rebuilds it.
 recipe=$(cat "$0" "$here/mingw-w64-x86_64.cmake" "$here"/wintab/* "$here/collect-licenses.py" \
     "$here"/patches/* | sha256sum | cut -c1-16)
+# The tool chain file that qtbase was configured with, which Qt's own
+# qt.toolchain.cmake names by its path and loads for every later build.
+toolchain=$prefix/talven-mingw-w64-x86_64.cmake
 if [[ -f $prefix/talven-recipe && $(cat "$prefix/talven-recipe") == "$recipe" ]]; then
+    # A cache of this recipe serves when it is whole and names nothing outside
+    # itself, such as the checkout that built it, which may be gone.
+    named=$(sed -n 's/^set(__qt_initially_configured_toolchain_file "\(.*\)")$/\1/p' \
+        "$prefix/lib/cmake/Qt6/qt.toolchain.cmake" 2>/dev/null || true)
+    for part in "$toolchain" "$prefix/bin/Qt6Core.dll" "$prefix/bin/Qt6SerialPort.dll" \
+        "$prefix/plugins/platforms/qwindows.dll" "$prefix/talven-licenses/parts.txt" \
+        "$prefix/Qt-$qt_version-sources.tar"; do
+        [[ -f $part ]] || problem="it lacks $part"
+    done
+    [[ $named == "$toolchain" ]] || problem="its Qt loads the tool chain file '$named'"
+    if [[ -n ${problem:-} ]]; then
+        echo "The Qt for Windows in $prefix cannot serve: $problem, where it should be $toolchain" \
+            "and all of Qt. Remove it to have scripts/windows.sh build it anew: rm -rf '$prefix'" >&2
+        exit 1
+    fi
     echo "Qt $qt_version for Windows: $prefix"
     echo "$prefix" >&3
     exit 0
@@ -41,6 +60,12 @@ fi
 echo "Building Qt $qt_version for Windows into $prefix; about half an hour on two cores."
 rm -rf "$prefix" "$work"
 mkdir -p "$work"
+# The tool chain file is kept in the cache and configured from there, so that
+# Qt names no file of the checkout that built it: the cache serves every later
+# checkout of the same recipe after that one is removed (as CI removes its
+# clone), without any build having to name a tool chain file of its own.
+mkdir -p "$prefix"
+cp "$here/mingw-w64-x86_64.cmake" "$toolchain"
 cd "$work"
 
 # A step whose output goes to a log, shown only when it fails.
@@ -73,10 +98,27 @@ if ! apt-get source --download-only "qt6-base=$version" >apt-source.log 2>&1; th
 fi
 progress unpack "Unpacking qtbase" dpkg-source -x qt6-base_*.dsc qtbase
 # Debian's sources leave out the tablet API headers; Wine's serve in their
-# stead. (The plugin's DirectWrite 3 font database needs Direct2D in Qt 6.4,
-# which is not built, so both are left out.)
-mkdir -p qtbase/src/3rdparty/wintab
-cp "$here"/wintab/*.h qtbase/src/3rdparty/wintab/
+# stead, copied into the tree beside the two that adapt them, and named with
+# their license as every part built into Qt is (qt_attribution.json). (The
+# plugin's DirectWrite 3 font database needs Direct2D in Qt 6.4, which is not
+# built, so both are left out.)
+wintab=qtbase/src/3rdparty/wintab
+wine_version=$(dpkg-query -W -f='${Version}' "libwine-dev:$(dpkg --print-architecture)")
+mkdir -p "$wintab/wine"
+cp "$here"/wintab/*.h "$wintab/"
+cp /usr/include/wine/wine/windows/{wintab,pktdef}.h "$wintab/wine/"
+cp /usr/share/common-licenses/LGPL-2.1 "$wintab/wine/LGPL-2.1.txt"
+cat >"$wintab/qt_attribution.json" <<END
+{
+    "Id": "wine-wintab",
+    "Name": "Wine's tablet API headers wintab.h and pktdef.h (Debian's libwine-dev)",
+    "Version": "$wine_version",
+    "License": "GNU Lesser General Public License v2.1 or later",
+    "LicenseId": "LGPL-2.1-or-later",
+    "LicenseFile": "wine/LGPL-2.1.txt",
+    "Copyright": "Copyright (C) 1991-1998 by LCS/Telegraphics; Copyright (C) 2002 Patrik Stridvall"
+}
+END
 
 # qtserialport: the tag, checked against its commit.
 progress clone "Cloning qtserialport $serialport_tag from $serialport_source" \
@@ -90,7 +132,7 @@ done
 
 progress configure-qtbase "Configuring qtbase" \
     cmake -G Ninja -S qtbase -B build-qtbase \
-    -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
@@ -120,23 +162,36 @@ progress licenses "Collecting the license texts of Qt and of the parts built int
 cp qtbase/LICENSES/LGPL-3.0-only.txt qtbase/LICENSES/GPL-3.0-only.txt "$prefix/talven-licenses/"
 
 # The sources as built: Debian's source package of qtbase (its patches are in
-# the .debian.tar.xz), qtserialport's tag, the headers added to qtbase and
-# this script with its tool chain file, which hold the configure lines.
+# the .debian.tar.xz), qtserialport's tag as Qt published it, with TALVEN's
+# patches beside it, the folder added to qtbase, and this script with its
+# tool chain file, which hold the configure lines.
 sources=Qt-$qt_version-sources
 mkdir -p "$sources/changes"
 cp qt6-base_* "$sources/"
-git -C qtserialport archive --prefix=qtserialport/ -o "$work/$sources/qtserialport-$serialport_tag.tar" HEAD
-cp -r "$here/wintab" "$here/patches" "$here/build-qt.sh" "$here/mingw-w64-x86_64.cmake" \
+git -C qtserialport archive --prefix=qtserialport/ -o "$work/$sources/qtserialport-$serialport_tag.tar" \
+    "$serialport_tag"
+cp -r "$wintab" "$here/patches" "$here/build-qt.sh" "$here/mingw-w64-x86_64.cmake" \
     "$here/collect-licenses.py" "$sources/changes/"
 cat >"$sources/README.txt" <<END
 The sources of the Qt $qt_version that TALVEN for Windows ships, exactly as built:
 
 - qt6-base_*: Debian's source package of qtbase; "dpkg-source -x" on the
   .dsc unpacks it with Debian's patches applied.
-- qtserialport-$serialport_tag.tar: qtserialport at its tag $serialport_tag
-  (commit $serialport_commit), with changes/patches/ applied to it.
-- changes/wintab/: headers added as qtbase/src/3rdparty/wintab/, which
-  Debian's sources leave out.
+- qtserialport-$serialport_tag.tar: qtserialport's tag $serialport_tag
+  (commit $serialport_commit) as "git archive" gives it, unchanged:
+  its .tag file holds the commit, and git's own files are left out. The
+  tree that was built is that tag with TALVEN's changes in changes/patches/
+  applied:
+      tar -xf qtserialport-$serialport_tag.tar
+$(for patch in "$here"/patches/*.patch; do
+    echo "      patch -d qtserialport -p1 < changes/patches/${patch##*/}"
+done)
+- changes/wintab/: the folder added as qtbase/src/3rdparty/wintab/, which
+  Debian's sources leave out: Wine's tablet API headers wintab.h and
+  pktdef.h (wine/, from Debian's libwine-dev
+  $wine_version, LGPL-2.1-or-later, with its
+  text), two headers of TALVEN's that adapt them to Qt, and the
+  qt_attribution.json that names them.
 - changes/build-qt.sh: the script that built it, with every configure line;
   changes/mingw-w64-x86_64.cmake is its tool chain file.
 END

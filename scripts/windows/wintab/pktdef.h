@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The TALVEN developers
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: LGPL-3.0-only
 
 // See wintab.h beside this file.
 #pragma once
-#include "/usr/include/wine/wine/windows/pktdef.h"
+#include "wine/pktdef.h"

@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The TALVEN developers
-// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-License-Identifier: LGPL-3.0-only
 
 // Debian's qtbase sources leave out the tablet API headers that Qt's Windows
-// platform plugin includes; Wine's copies serve, given the two Wine macros
-// they use and the calling-convention name Qt expects.
+// platform plugin includes; Wine's copies (wine/, put there by build-qt.sh)
+// serve, given the two Wine macros they use and the calling-convention name
+// Qt expects. Built into Qt's plugin, this is under Qt's license.
 #pragma once
 #include <windows.h>
 #define WINELIB_NAME_AW(name) name##W
@@ -11,4 +12,4 @@
 #ifndef API
 #define API WINAPI
 #endif
-#include "/usr/include/wine/wine/windows/wintab.h" // Debian's libwine-dev
+#include "wine/wintab.h"
