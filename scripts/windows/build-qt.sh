@@ -49,8 +49,9 @@ if [[ -f $prefix/talven-recipe && $(cat "$prefix/talven-recipe") == "$recipe" ]]
     done
     [[ $named == "$toolchain" ]] || problem="its Qt loads the tool chain file '$named'"
     if [[ -n ${problem:-} ]]; then
-        echo "The Qt for Windows in $prefix cannot serve: $problem, where it should be $toolchain" \
-            "and all of Qt. Remove it to have scripts/windows.sh build it anew: rm -rf '$prefix'" >&2
+        echo "The Qt for Windows in $prefix cannot serve: $problem. It should hold all of Qt" \
+            "and load its own tool chain file, $toolchain. Remove it to have scripts/windows.sh" \
+            "build it anew: rm -rf '$prefix'" >&2
         exit 1
     fi
     echo "Qt $qt_version for Windows: $prefix"
