@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -53,6 +54,13 @@ struct PseudoTerminal
         name = QFile::decodeName(path);
         for (const int fd : passedOver)
             ::close(fd);
+        // A line, not a terminal: what nobody reads fills the device end's
+        // queue, and the far end's writes then wait, rather than being echoed
+        // back or flushed by a ^C among them.
+        termios line{};
+        ::tcgetattr(device, &line);
+        ::cfmakeraw(&line);
+        ::tcsetattr(device, TCSANOW, &line);
     }
     ~PseudoTerminal()
     {
