@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
 
     // Settled: the window has taken a first megabyte and sent a first press.
     {
-        const TalkingClock clock(com1.controller, 1000000);
+        const TalkingClock clock(com1, 1000000);
         runUntil([&] { return clock.sent == 1000000 || clock.gaveUp; });
     }
     if (!pressArrives())
@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
     QElapsedTimer wall;
     wall.start();
     {
-        const TalkingClock clock(com1.controller, megabytes * 1000000);
+        const TalkingClock clock(com1, megabytes * 1000000);
         runUntil([&] { return clock.sent == megabytes * 1000000 || clock.gaveUp; });
         if (clock.gaveUp)
             return std::fprintf(stderr, "the port stopped taking octets\n"), 1;
