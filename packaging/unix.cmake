@@ -20,16 +20,17 @@ set(TALVEN_MAINTAINER "${TALVEN_PUBLISHER} <developers@talven.org>"
     CACHE STRING "The package's Maintainer")
 
 # The manual page, and the copyright and changelog Debian asks of a package,
+# with the project's version and maintainer; the page and the changelog
 # compressed without a name or time so that each build makes the same files.
 set(doc ${CMAKE_INSTALL_DATADIR}/doc/talven)
 configure_file(copyright copyright @ONLY)
-configure_file(changelog changelog @ONLY)
 set(compressed)
-foreach(source ${CMAKE_CURRENT_SOURCE_DIR}/talven.1 ${CMAKE_CURRENT_BINARY_DIR}/changelog)
-    get_filename_component(file ${source} NAME)
+foreach(file talven.1 changelog)
+    configure_file(${file} ${file} @ONLY)
+    set(source ${CMAKE_CURRENT_BINARY_DIR}/${file})
     add_custom_command(OUTPUT ${file}.gz COMMAND gzip -9nc ${source} > ${file}.gz
                        DEPENDS ${source} VERBATIM)
-    list(APPEND compressed ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz)
+    list(APPEND compressed ${source}.gz)
 endforeach()
 add_custom_target(talven_documents ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/talven.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
