@@ -39,9 +39,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/
 # From Debian 13 on, lintian validates the AppStream metadata and reports any
 # finding under one tag, which AppStream 1.0's warning that TALVEN has no
 # homepage sets off; Debian 12's lintian knows no such tag and refuses an
-# override of it. Testing and unstable have no version number, and are newer
-# than any release that has one. packaging/check-reproducible-deb.sh runs the
-# same validation on the package and lets nothing else through.
+# override of it. A host that tells no version number, as Debian testing and
+# unstable do not, is taken as newer than any that does. The package check
+# (packaging/check-reproducible-deb.sh) runs the same validation on the
+# package and lets nothing else through.
 cmake_host_system_information(RESULT release QUERY DISTRIB_VERSION_ID)
 if(NOT release OR release VERSION_GREATER_EQUAL 13)
     install(FILES lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
