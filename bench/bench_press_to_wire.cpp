@@ -4,12 +4,10 @@
 // From the button's click to the last of the 46 octets being readable on the
 // far end of a pseudo-terminal, over many presses: median and 99th percentile.
 //   bench_press_to_wire [PRESSES]
-#include "main_window.h"
-#include "talven_test.h"
+#include "window_on_pseudo_terminals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
 
 #include <algorithm>
 #include <cstdio>
@@ -41,23 +39,15 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int presses = argc > 1 ? std::atoi(argv[1]) : 2000;
-    FakeMachine machine;
-    PseudoTerminal com1;
-    FakeMachine::writeSettings("[Ports]\nCom1=" + com1.name.toUtf8());
-
-    MainWindow window;
-    int warnings = 0;
-    window.setShowWarning([&](const QString &) { ++warnings; });
-    window.load();
-    auto *iniGps = window.findChild<QPushButton *>(QStringLiteral("IniGPS"));
+    WindowOnPseudoTerminals bench;
 
     std::vector<qint64> nanoseconds;
     nanoseconds.reserve(static_cast<size_t>(presses));
     for (int press = 0; press < presses + 100; ++press) {
         QElapsedTimer timer;
         timer.start();
-        iniGps->click();
-        if (!readAll(com1.controller, 46) || warnings) {
+        bench.iniGps->click();
+        if (!readAll(bench.com1.controller, 46) || bench.warnings) {
             std::fprintf(stderr, "press %d did not arrive\n", press);
             return 1;
         }

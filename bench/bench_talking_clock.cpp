@@ -7,13 +7,11 @@
 // window's resident memory before and after and the CPU time of the thread
 // that runs the window, against the wall time.
 //   bench_talking_clock [MEGABYTES [SECONDS]]      # default 83 and 60
-#include "main_window.h"
 #include "memory.h"
-#include "talven_test.h"
+#include "window_on_pseudo_terminals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTimer>
 
 #include <atomic>
@@ -55,27 +53,16 @@ void report(const char *what, qint64 before, double cpu, double wall)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    FakeMachine machine;
-    PseudoTerminal com1;
-    FakeMachine::writeSettings("[Ports]\nCom1=" + com1.name.toUtf8() + "\n");
-    MainWindow window;
-    int warnings = 0;
-    window.setShowWarning([&](const QString &) { ++warnings; });
-    window.load();
-    auto *iniGps = window.findChild<QPushButton *>(QStringLiteral("IniGPS"));
+    WindowOnPseudoTerminals bench;
     const qint64 megabytes = argc > 1 ? std::atoll(argv[1]) : 83;
     const qint64 seconds = argc > 2 ? std::atoll(argv[2]) : 60;
-    const auto pressArrives = [&] {
-        iniGps->click();
-        return com1.read(46, 1000).size() == 46 && warnings == 0;
-    };
 
     // Settled: the window has taken a first megabyte and sent a first press.
     {
-        const TalkingClock clock(com1.controller, 1000000);
+        const TalkingClock clock(bench.com1, 1000000);
         runUntil([&] { return clock.sent == 1000000 || clock.gaveUp; });
     }
-    if (!pressArrives())
+    if (!bench.pressArrivesAt(bench.com1))
         return std::fprintf(stderr, "the first press did not arrive\n"), 1;
 
     qint64 before = statusKilobytes("VmRSS");
@@ -83,14 +70,14 @@ int main(int argc, char *argv[])
     QElapsedTimer wall;
     wall.start();
     {
-        const TalkingClock clock(com1.controller, megabytes * 1000000);
+        const TalkingClock clock(bench.com1, megabytes * 1000000);
         runUntil([&] { return clock.sent == megabytes * 1000000 || clock.gaveUp; });
         if (clock.gaveUp)
             return std::fprintf(stderr, "the port stopped taking octets\n"), 1;
     }
     report(qPrintable(QStringLiteral("%1 MB at full speed").arg(megabytes)), before,
            threadCpuSeconds() - cpu, double(wall.elapsed()) / 1000);
-    if (!pressArrives())
+    if (!bench.pressArrivesAt(bench.com1))
         return std::fprintf(stderr, "the press after the day did not arrive\n"), 1;
 
     // 96 octets every 100 ms, as a 9600-baud line delivers them.
@@ -101,7 +88,8 @@ int main(int argc, char *argv[])
     std::thread line([&] {
         const QByteArray tenth(96, 'T');
         for (auto next = std::chrono::steady_clock::now(); talking;) {
-            if (::write(com1.controller, tenth.constData(), size_t(tenth.size())) != tenth.size())
+            if (::write(bench.com1.controller, tenth.constData(), size_t(tenth.size()))
+                != tenth.size())
                 std::fprintf(stderr, "the line did not take a tenth of a second's octets\n");
             std::this_thread::sleep_until(next += std::chrono::milliseconds(100));
         }
@@ -111,5 +99,7 @@ int main(int argc, char *argv[])
     line.join();
     report(qPrintable(QStringLiteral("%1 s at 960 octets a second").arg(seconds)), before,
            threadCpuSeconds() - cpu, double(wall.elapsed()) / 1000);
-    return pressArrives() ? 0 : (std::fprintf(stderr, "the last press did not arrive\n"), 1);
+    return bench.pressArrivesAt(bench.com1)
+        ? 0
+        : (std::fprintf(stderr, "the last press did not arrive\n"), 1);
 }

@@ -29,5 +29,20 @@ if ! cmp "$first" "$second"; then
     echo "FAIL: the two packages differ." >&2
     exit 1
 fi
-lintian --fail-on error,warning --display-info "$first" 2>&1 | grep -v 'root privileges'
+# Lintian's AppStream validation is overridden for the homepage TALVEN does
+# not have (lintian-overrides); the same validation here lets nothing else by.
+dpkg-deb -x "$first" "$work/installed"
+"$sources/tests/check-metadata.sh" "$work/installed"
+# Lintian prints nothing for a clean package, or only what is for
+# information; as root it also says that this is not recommended.
+status=0
+findings=$(lintian --fail-on error,warning --display-info "$first" 2>&1) || status=$?
+[[ -z $findings ]] || sed '/root privileges/d' <<<"$findings"
+if [[ $status -eq 2 ]]; then
+    echo "FAIL: lintian finds an error or a warning in the package (above)." >&2
+    exit 1
+elif [[ $status -ne 0 ]]; then
+    echo "FAIL: lintian could not check the package (status $status)." >&2
+    exit 1
+fi
 echo "The package is made the same twice, and lintian finds no error and no warning in it."

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace {
 
 // Long enough for the system to take a press's octets into its own buffer,
@@ -39,7 +41,10 @@ SerialPortLink::SerialPortLink(PortDirectory ports)
     // it all, and with its buffer merely capped it would stop reading, so
     // that the device stays readable and the hang-up watch wakes for ever.
     m_port.setReadBufferSize(receiveBufferSize);
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_port.readAll(); });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] {
+        m_mostReceivedOctetsHeld = std::max(m_mostReceivedOctetsHeld, m_port.bytesAvailable());
+        m_port.readAll();
+    });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) {
                          if (reportsDeviceGone(error))

@@ -58,8 +58,9 @@ public:
     bool write(const QByteArray &octets) override;
     QString errorString() const override { return m_errorString; }
 
-    // The received octets held now, at most 1024.
-    qint64 receivedOctetsHeld() const { return m_port.bytesAvailable(); }
+    // The most received octets held at any moment since the link was made,
+    // taken as they arrive: at most 1024.
+    qint64 mostReceivedOctetsHeld() const { return m_mostReceivedOctetsHeld; }
 
 private:
     QString portLabel() const;
@@ -78,5 +79,6 @@ private:
     qint16 m_portNumber = 1;
     QString m_device;
     bool m_deviceVanished = false;
+    qint64 m_mostReceivedOctetsHeld = 0;
     QString m_errorString;
 };

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -53,6 +54,13 @@ struct PseudoTerminal
         name = QFile::decodeName(path);
         for (const int fd : passedOver)
             ::close(fd);
+        // A line, not a terminal: what nobody reads fills the device end's
+        // queue, and the far end's writes then wait, rather than being echoed
+        // back or flushed by a ^C among them.
+        termios line{};
+        ::tcgetattr(device, &line);
+        ::cfmakeraw(&line);
+        ::tcsetattr(device, TCSANOW, &line);
     }
     ~PseudoTerminal()
     {
@@ -77,7 +85,8 @@ struct PseudoTerminal
 
 // A master clock that sends its telegram without pause: the far end of a
 // pseudo-terminal writes `total` octets as fast as the line takes them, in a
-// thread of its own, and gives up once nothing is taken for a second.
+// thread of its own, and gives up once nothing is taken for a second. One
+// that hangs up does so the moment its last octet is taken.
 struct TalkingClock
 {
     std::atomic<bool> stop = false;
@@ -85,10 +94,12 @@ struct TalkingClock
     std::atomic<bool> gaveUp = false;
     std::thread thread;
 
-    TalkingClock(int controller, qint64 total)
+    // A clock that hangs up closes `farEnd` from its thread.
+    TalkingClock(PseudoTerminal &farEnd, qint64 total, bool hangsUp = false)
     {
+        const int controller = farEnd.controller;
         ::fcntl(controller, F_SETFL, ::fcntl(controller, F_GETFL) | O_NONBLOCK);
-        thread = std::thread([this, controller, total] {
+        thread = std::thread([this, &farEnd, controller, total, hangsUp] {
             const QByteArray telegram
                 = QByteArray("\002D:09.12.26;T:3;U:14.05.00;    \003\r\n").repeated(100);
             pollfd room{controller, POLLOUT, 0};
@@ -101,6 +112,8 @@ struct TalkingClock
                 sent += std::max(written, ssize_t(0));
             }
             gaveUp = sent < total;
+            if (hangsUp)
+                farEnd.hangUp();
         });
     }
     ~TalkingClock()

@@ -200,8 +200,9 @@ private Q_SLOTS:
     }
 
     // A master clock that talks all day on the port the window holds: what
-    // it sends is dropped as it arrives, presses send exactly A then B, and
-    // a hang-up in mid-talk is found and let go as ever.
+    // it sends is dropped as it arrives, never more than 1024 octets held at
+    // once, presses send exactly A then B, and a hang-up in mid-talk is found
+    // and let go as ever.
     void talkingMasterClock_data()
     {
         QTest::addColumn<bool>("hangsUp");
@@ -216,35 +217,34 @@ private Q_SLOTS:
         startWindow(true, true, std::move(owned));
         m_window->setClock(m_clock);
         constexpr qint64 total = 6 << 20;
-        qint64 held = 0;
         // The event loop as the program runs it, woken by what arrives;
         // QTest::qWaitFor would sleep between rounds.
         const auto talkUntil = [&](const TalkingClock &clock, qint64 sent) {
             QTimer wakeUp;
             wakeUp.start(100);
             const QDeadlineTimer deadline(60000);
-            while (clock.sent < sent && !clock.gaveUp && !deadline.hasExpired()) {
+            while (clock.sent < sent && !clock.gaveUp && !deadline.hasExpired())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-                held = std::max(held, link->receivedOctetsHeld());
-            }
             return clock.sent >= sent;
         };
-        {
-            TalkingClock clock(m_usb[0]->controller, total);
+        if (hangsUp) { // two octets short of a telegram's end, while the window takes the rest
+            TalkingClock clock(*m_usb[0], total / 3, true);
+            QVERIFY2(talkUntil(clock, total / 3), "the port stopped taking what the clock sent");
+            QVERIFY2(QTest::qWaitFor([&] { return link->isOpen() == false; }),
+                     "the link kept the device the clock hung up");
+        } else {
+            TalkingClock clock(*m_usb[0], total);
             for (const qint64 sent : {total / 3, 2 * total / 3}) {
                 QVERIFY2(talkUntil(clock, sent), "the port stopped taking what the clock sent");
-                if (hangsUp)
-                    break;
                 m_iniGps->click();
                 QCOMPARE(m_usb[0]->read(), workedExampleAB);
             }
-            QVERIFY(hangsUp || talkUntil(clock, total));
+            QVERIFY2(talkUntil(clock, total), "the port stopped taking what the clock sent");
         }
-        QVERIFY2(held <= 1024, qPrintable(u"%1 octets held"_s.arg(held)));
+        const qint64 held = link->mostReceivedOctetsHeld();
+        QVERIFY2(held > 0 && held <= 1024, qPrintable(u"%1 octets held at most"_s.arg(held)));
         if (hangsUp) {
-            m_usb[0]->hangUp();
             m_machine->unplug(u"ttyUSB0"_s);
-            QVERIFY(QTest::qWaitFor([&] { return link->isOpen() == false; }));
             m_iniGps->click();
             const PseudoTerminal back;
             m_machine->add(u"ttyUSB0"_s, back.name);
