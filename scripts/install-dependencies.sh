@@ -33,10 +33,15 @@ if [[ $kind == test ]]; then
                dpkg-dev lintian reuse git xvfb xauth python3)
 fi
 
+# Once a second architecture is added, a name alone matches the package of
+# either; this machine's own (or "all") is the one meant.
+native=$(dpkg --print-architecture)
 missing=()
 for package in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+    wanted="$native|all"
+    [[ $package != *:* ]] || wanted=${package#*:}
+    installed=$(dpkg-query -W -f='${Architecture} ${Status}\n' "${package%:*}" 2>/dev/null || true)
+    grep -qxE "($wanted) install ok installed" <<<"$installed" || missing+=("$package")
 done
 
 # "apt-get source qt6-base" needs a deb-src entry; it takes the mirror that
