@@ -5,7 +5,9 @@
 # The .deb made twice from the same sources, in two folders of different
 # names at two different times (each copy's files are new, as a fresh clone's
 # are), with the file times of the last commit: the same file byte for byte,
-# which lintian passes with no error and no warning.
+# which lintian passes with no error and no warning. The options are the
+# build's own (a cross build's toolchain).
+#   check-reproducible-deb.sh [CMAKE_OPTION...]
 set -euo pipefail
 sources=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -18,7 +20,7 @@ for folder in first second-build; do
     git -C "$sources" ls-files -z --cached --others --exclude-standard \
         | tar -C "$sources" --null -T - -cf - | tar -C "$work/$folder/talven" --touch -xf -
     (cd "$work/$folder/talven"
-     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF "$@" >/dev/null
      cmake --build build --parallel "$(nproc)" >/dev/null
      cd build && cpack -G DEB >/dev/null)
 done

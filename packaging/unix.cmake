@@ -73,6 +73,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Liberation 2 is fonts-liberation2 on Debian 12 and fonts-liberation later.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation (>= 1:2) | fonts-liberation2")
 set(CPACK_STRIP_FILES ON)
+# A cross build's package is for the machine it is built for; cpack would
+# name this one's.
+if(CMAKE_CROSSCOMPILING)
+    execute_process(COMMAND dpkg-architecture --host-type ${CMAKE_LIBRARY_ARCHITECTURE}
+                            --query DEB_HOST_ARCH
+                    OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+endif()
 include(CPack)
 
 if(BUILD_TESTING)

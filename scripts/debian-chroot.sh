@@ -4,9 +4,11 @@
 # Fresh minimal Debian systems to install and test TALVEN in, made with
 # debootstrap (minbase) from the Debian mirror that this machine's apt sources
 # name. Each release's bare system is kept in ~/.cache/talven and copied for
-# every use, so each use starts from a bare system. Needs root.
+# every use, so each use starts from a bare system. Another architecture's
+# (arm64) runs through qemu-user (scripts/install-dependencies.sh arm64).
+# Needs root.
 #   source scripts/debian-chroot.sh
-#   root=$(fresh_chroot trixie); ...; remove_chroot "$root"
+#   root=$(fresh_chroot trixie [arm64]); ...; remove_chroot "$root"
 
 debian_mirror() {
     apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' \
@@ -17,8 +19,9 @@ debian_mirror() {
 # here: a step that fails is named, and leaves nothing behind, neither in the
 # cache nor in /var/tmp.
 fresh_chroot() {
-    local suite=$1 mirror
-    local bare=${XDG_CACHE_HOME:-$HOME/.cache}/talven/debian-$suite-minbase
+    local suite=$1 arch=${2:-} mirror
+    local name=debian-$suite${arch:+-$arch}
+    local bare=${XDG_CACHE_HOME:-$HOME/.cache}/talven/$name-minbase
     if [[ ! -d $bare ]]; then
         command -v debootstrap >/dev/null || {
             apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
@@ -27,16 +30,17 @@ fresh_chroot() {
         [[ -n $mirror ]] || { echo "No Debian mirror in this machine's apt sources." >&2; return 1; }
         rm -rf "$bare.partial"
         mkdir -p "$(dirname "$bare")" || return 1
-        echo "Making a bare Debian $suite from $mirror into $bare" >&2
-        if ! debootstrap --variant=minbase "$suite" "$bare.partial" "$mirror" >/dev/null; then
+        echo "Making a bare Debian $suite ${arch:+$arch }from $mirror into $bare" >&2
+        if ! debootstrap --variant=minbase ${arch:+--arch="$arch"} "$suite" "$bare.partial" "$mirror" \
+            >/dev/null; then
             rm -rf --one-file-system "$bare.partial"
-            echo "debootstrap of Debian $suite failed; nothing was kept in $(dirname "$bare")." >&2
+            echo "debootstrap of Debian $suite ${arch:+$arch }failed; nothing was kept in $(dirname "$bare")." >&2
             return 1
         fi
         mv "$bare.partial" "$bare" || return 1
     fi
     local root
-    root=$(mktemp -d "/var/tmp/talven-$suite.XXXXXX") || return 1
+    root=$(mktemp -d "/var/tmp/talven-${name#debian-}.XXXXXX") || return 1
     local step
     if ! cp -a "$bare/." "$root"; then
         step="copying the bare Debian $suite from $bare"
