@@ -4,8 +4,11 @@
 
 # Runs a test program where /proc is not mounted, as in a bare chroot or a
 # minimal container: in a mount namespace of its own, with an empty tmpfs
-# over /proc. Another user than root gets a user namespace for it.
+# over /proc, made private first so that nothing outside sees it (in a
+# chroot, whose / is no mount, unshare cannot make all mounts private). Another
+# user than root gets a user namespace for it.
 #   run-without-proc.sh PROGRAM [ARGUMENTS]
 set -e
 [ "$(id -u)" = 0 ] || userns=--map-root-user
-exec unshare --mount $userns sh -c 'mount -t tmpfs tmpfs /proc && exec "$@"' sh "$@"
+exec unshare --mount --propagation unchanged $userns \
+    sh -c 'mount --make-rprivate /proc && mount -t tmpfs tmpfs /proc && exec "$@"' sh "$@"
