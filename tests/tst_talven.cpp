@@ -317,6 +317,21 @@ private Q_SLOTS:
             << u"Orvcomm=3"_s << u"Com3 (/dev/no-such-tty) is not there"_s << 2;
         QTest::newRow("quoted, with a note, CR LF")
             << u"Orvcomm = \"2\" ; the site's port\r\n"_s << QString() << 1;
+        // A save changes the number where a reader takes it, and nothing else.
+        QTest::newRow("stored twice, the last holds")
+            << u"Orvcomm=2\n[Startup]\nOrvcomm=1"_s << QString() << 0;
+        QTest::newRow("section without the number, no last line break")
+            << u"printf '[Startup]\\nNote=kept\\n[Ports]\\nCom3=/dev/no-such-tty' >\"$0\""_s
+            << QString() << 0;
+        QTest::newRow("no section, no last line break")
+            << u"printf '[Ports]\\nCom3=/dev/no-such-tty' >\"$0\""_s << QString() << 0;
+        QTest::newRow("byte order mark, CR LF")
+            << u"printf '\\357\\273\\277[Startup]\\r\\nOrvcomm=1\\r\\n' >\"$0\""_s << QString()
+            << 0;
+        QTest::newRow("link to a private file")
+            << u"printf '[Startup]\\nOrvcomm=1\\n' >\"$0.site\"; chmod 600 \"$0.site\"; "
+               "ln -s TALVEN.conf.site \"$0\""_s
+            << QString() << 0;
         QTest::newRow("fraction") << u"Orvcomm=7.5"_s << u"\"7.5\" in"_s << -1;
         QTest::newRow("two numbers") << u"Orvcomm=2,3"_s << u"\"2,3\" in"_s << -1;
         QTest::newRow("99") << u"Orvcomm=99"_s << u"number 99 names no port"_s << -1;
@@ -346,6 +361,10 @@ private Q_SLOTS:
         QCOMPARE(shell(stored ? QString() : u"rm \"$0\"; "_s + setup, path), ""); // mknod: root
         // Whatever a change of the path would change: kind, identity, size, time.
         const QByteArray before = shell(u"stat -c '%F %i %s %y' \"$0\""_s, path);
+        // What a save keeps: a link stays a link, the file's permissions, the pins.
+        const QString keptByASave = u"stat -c %F \"$0\" && stat -L -c %a \"$0\""_s;
+        const QByteArray kept = shell(keptByASave, path);
+        const QHash<qint16, QString> pinned = PortSetting().pinnedDevices();
         const QDeadlineTimer deadline(5000);
 
         startWindow();
@@ -369,6 +388,9 @@ private Q_SLOTS:
         } else {
             QCOMPARE(PortSetting().read(), std::optional<qint16>(2));
         }
+        if (kept != "failed")
+            QCOMPARE(shell(keptByASave, path), kept);
+        QCOMPARE(PortSetting().pinnedDevices(), pinned);
         QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : (warning.startsWith(u"is "_s) ? 2 : 1));
         if (!stored && warning.isEmpty()) { // today's date
             m_iniGps->click();
@@ -555,6 +577,8 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(std::pair(file.readAll(), PortSetting().read()),
                  std::pair(settings, std::optional<qint16>(1)));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"TALVEN.conf"_s}); // no draft left taking the disk
         m_iniGps->click();
         QCOMPARE(m_usb[1]->read().size(), 46);
         m_window->choosePortEntry(1);
