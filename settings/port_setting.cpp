@@ -58,8 +58,15 @@ std::optional<qint16> PortSetting::read()
     return number;
 }
 
+// A number already stored, in whatever form a hand gave it ("07"), is not
+// written again: the settings may be locked read-only, or on a full disk.
 bool PortSetting::save(qint16 portNumber)
 {
+    const SettingsStore::Values stored = SettingsStore::read();
+    const auto text = stored.texts.constFind(portNumberKey);
+    if (!stored.problem && text != stored.texts.cend()
+        && !SettingsStore::nonTextValue(portNumberKey) && parsePortNumber(*text) == portNumber)
+        return true;
     if (const std::optional<QString> problem
         = SettingsStore::save(portNumberKey, QString::number(portNumber))) {
         m_errorString = tr("The serial port number was not saved. %1").arg(*problem);

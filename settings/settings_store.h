@@ -32,12 +32,10 @@ struct Values
 Values read();
 
 // Stores `text` under `key`, keeping all else the store holds, or says why
-// it was not stored. When `key` already holds `text`, nothing is written, so
-// a store that cannot be written but already holds the value is no failure.
-// On Linux the new file is written whole beside the file, checked, and only
-// then put in its place, so a save that fails leaves the file as it was; a
-// save killed half-way leaves its draft for the next save to replace. On
-// Windows the registry takes the value whole or not at all.
+// it was not stored. On Linux the new file is written whole beside the file,
+// checked, and only then put in its place, so a save that fails leaves the
+// file as it was; a save killed half-way leaves its draft for the next save
+// to replace. On Windows the registry takes the value whole or not at all.
 std::optional<QString> save(const QString &key, const QString &text);
 
 // What kind of value `key` holds when it is there but no text, in the words

@@ -29,11 +29,9 @@ QString tr(const char *text)
 
 // Reading blocks on whatever the path holds, so nothing but an ordinary file
 // of a settings file's size is opened.
-std::optional<QString> unusablePath(const QString &path)
+std::optional<QString> unusablePath(const QString &path, const struct stat &status)
 {
-    struct stat status = {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0
-        || (S_ISREG(status.st_mode) && status.st_size <= largestSettingsFile))
+    if (S_ISREG(status.st_mode) && status.st_size <= largestSettingsFile)
         return std::nullopt;
     const QHash<mode_t, QString> kinds{{S_IFDIR, tr("a folder")},
                                        {S_IFIFO, tr("a named pipe")},
@@ -68,12 +66,6 @@ struct IniFile
     QHash<QString, qsizetype> sectionEnds; // where each section's last line ends
     std::optional<QString> problem;
 };
-
-auto lastEntry(const IniFile &ini, const QString &key)
-{
-    return std::find_if(ini.entries.crbegin(), ini.entries.crend(),
-                        [&](const Entry &entry) { return entry.key == key; });
-}
 
 // A value as Qt programs read it: spaces around it dropped, double quotes
 // keeping what they enclose, and a backslash escaping the character after it
@@ -116,8 +108,6 @@ bool parse(IniFile &ini)
             quoted = contents[end] == '"' ? !quoted : quoted;
             if (contents[end] == ';' && !quoted && comment < 0)
                 comment = end;
-            if (contents.sliced(end).startsWith("\\\r\n"))
-                ++end;
         }
         end = std::min(end, contents.size());
         const QByteArrayView line
@@ -140,14 +130,16 @@ bool parse(IniFile &ini)
 
 // The file with `key` set to `text`: the key's line rewritten, or a line
 // added at the end of its section, or the section added at the end. All else
-// stays as it was, comments included. TALVEN stores numbers, which need no
-// quoting.
+// stays as it was, comment lines included (a note on the key's own line goes
+// with it). TALVEN stores numbers, which need no quoting.
 QByteArray withValue(const IniFile &ini, const QString &key, const QString &text)
 {
     const QString section = key.section(u'/', 0, 0);
     const QByteArray line = (key.section(u'/', 1) + u'=' + text).toUtf8();
     QByteArray contents = ini.contents;
-    if (const auto entry = lastEntry(ini, key); entry != ini.entries.crend())
+    const auto entry = std::find_if(ini.entries.crbegin(), ini.entries.crend(),
+                                    [&](const Entry &each) { return each.key == key; });
+    if (entry != ini.entries.crend())
         return contents.replace(entry->start, entry->end - entry->start, line);
     if (const auto end = ini.sectionEnds.constFind(section); end != ini.sectionEnds.cend())
         return contents.insert(*end, '\n' + line);
@@ -173,15 +165,20 @@ bool writeAll(int file, QByteArrayView octets)
 IniFile readFile(const QString &fileName)
 {
     IniFile ini;
-    QFile file(fileName);
-    if ((ini.problem = unusablePath(fileName)))
+    struct stat status = {};
+    const bool there = ::stat(QFile::encodeName(fileName).constData(), &status) == 0;
+    if (!there && errno == ENOENT)
         return ini;
-    if (file.exists() && !file.open(QIODevice::ReadOnly))
+    if (there && (ini.problem = unusablePath(fileName, status)))
+        return ini;
+    QFile file(fileName);
+    if (there && file.open(QIODevice::ReadOnly))
+        ini.contents = file.read(largestSettingsFile);
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
         ini.problem = tr("The settings file %1 cannot be read. Check that it is a file you may "
                          "read.")
                           .arg(fileName);
-    else if (ini.contents = file.isOpen() ? file.read(largestSettingsFile) : QByteArray();
-             !parse(ini))
+    else if (!parse(ini))
         ini.problem = tr("The settings file %1 is damaged and cannot be read. Correct or remove "
                          "it.")
                           .arg(fileName);
@@ -196,7 +193,9 @@ IniFile readFile(const QString &fileName)
 std::optional<QString> replaceWhole(const QString &fileName, const QByteArray &contents)
 {
     const QFileInfo info(fileName);
-    const QString target = info.exists() ? info.canonicalFilePath() : fileName;
+    const QString target = info.exists() ? info.canonicalFilePath()
+        : info.isSymLink()               ? info.symLinkTarget()
+                                         : fileName;
     const QString folder = QFileInfo(target).path();
     const QString folderRefused = tr("The settings folder %1 cannot be written. Check that it is "
                                      "a folder you may write in.")
@@ -254,16 +253,11 @@ Values read()
     return values;
 }
 
-// Decided from the file as it is now, so that a file with the value already
-// in it is never written: it may be read-only, or on a full disk.
 std::optional<QString> save(const QString &key, const QString &text)
 {
     const IniFile ini = readFile(location());
     if (ini.problem)
         return ini.problem;
-    if (const auto stored = lastEntry(ini, key);
-        stored != ini.entries.crend() && stored->text == text)
-        return std::nullopt;
     return replaceWhole(location(), withValue(ini, key, text));
 }
 

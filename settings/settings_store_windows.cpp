@@ -64,8 +64,6 @@ Values read()
 std::optional<QString> save(const QString &key, const QString &text)
 {
     QSettings store(registryKey, QSettings::NativeFormat);
-    if (store.value(key) == QVariant(text) && !nonTextValue(key))
-        return std::nullopt;
     store.setValue(key, text);
     store.sync();
     return problem(store);
@@ -89,7 +87,9 @@ std::optional<QString> nonTextValue(const QString &key)
                                       {REG_EXPAND_SZ, QStringLiteral("REG_EXPAND_SZ")},
                                       {REG_MULTI_SZ, QStringLiteral("REG_MULTI_SZ")},
                                       {REG_BINARY, QStringLiteral("REG_BINARY")}};
-    return tr("a %1 value").arg(names.value(type, tr("registry %1").arg(type)));
+    if (const QString name = names.value(type); !name.isEmpty())
+        return tr("a %1 value").arg(name);
+    return tr("a registry value of type %1").arg(type);
 }
 
 } // namespace SettingsStore
