@@ -346,6 +346,8 @@ private Q_SLOTS:
             << u"ln -s /dev/zero \"$0\""_s << u"is a link to a character device (/dev/zero)."_s
             << -1;
         QTest::newRow("folder") << u"mkdir \"$0\""_s << u"is a folder."_s << -1;
+        QTest::newRow("a file in the settings folder's place")
+            << u"rmdir \"${0%/*}\" && : >\"${0%/*}\""_s << u"cannot be read."_s << -1;
         QTest::newRow("oversized file")
             << u"head -c 2M /dev/zero >\"$0\""_s << u"is 2.0 MiB large"_s << -1;
     }
@@ -357,6 +359,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         const QString path = PortSetting::location();
         const bool stored = setup.startsWith(u"Orvcomm"_s);
+        const bool unreadable = warning.startsWith(u"is "_s) || warning.startsWith(u"cannot "_s);
         FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\n" + setup.toUtf8());
         QCOMPARE(shell(stored ? QString() : u"rm \"$0\"; "_s + setup, path), ""); // mknod: root
         // Whatever a change of the path would change: kind, identity, size, time.
@@ -370,8 +373,7 @@ private Q_SLOTS:
         startWindow();
         QVERIFY2(!deadline.hasExpired(), "start-up waited");
         QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : 1);
-        QVERIFY2(m_warnings.join(u'\n').contains(
-                     warning.startsWith(u"is "_s) ? path + u' ' + warning : warning),
+        QVERIFY2(m_warnings.join(u'\n').contains(unreadable ? path + u' ' + warning : warning),
                  qPrintable(m_warnings.join(u'\n')));
         QCOMPARE(m_commSel->currentIndex(), index);
         if (!warning.isEmpty())
@@ -381,7 +383,7 @@ private Q_SLOTS:
         // Then the operator chooses Com2: it opens, and is stored unless the
         // settings path cannot take it.
         m_window->choosePortEntry(1);
-        if (warning.startsWith(u"is "_s)) {
+        if (unreadable) {
             QCOMPARE(m_warnings.last(),
                      u"The serial port number was not saved. "_s + m_warnings.first());
             QCOMPARE(shell(u"stat -c '%F %i %s %y' \"$0\""_s, path), before);
@@ -391,7 +393,7 @@ private Q_SLOTS:
         if (kept != "failed")
             QCOMPARE(shell(keptByASave, path), kept);
         QCOMPARE(PortSetting().pinnedDevices(), pinned);
-        QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : (warning.startsWith(u"is "_s) ? 2 : 1));
+        QCOMPARE(m_warnings.size(), warning.isEmpty() ? 0 : (unreadable ? 2 : 1));
         if (!stored && warning.isEmpty()) { // today's date
             m_iniGps->click();
             const QByteArray sent = m_usb[1]->read();
@@ -554,7 +556,7 @@ private Q_SLOTS:
             settings += "Com" + QByteArray::number(number)
                 + "=/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller_D_AB12CD"
                 + QByteArray::number(number) + "-if00-port0\n";
-        settings += "[Startup]\nOrvcomm=1\n";
+        settings += "[Startup]\nOrvcomm=01\n"; // the number 1 as a hand may write it
         QVERIFY(settings.size() > 4096 && settings.size() <= 8192);
         FakeMachine::writeSettings(settings);
         QCOMPARE(shell(root ? rootFault : userFault, folder), "");
@@ -583,7 +585,26 @@ private Q_SLOTS:
         QCOMPARE(m_usb[1]->read().size(), 46);
         m_window->choosePortEntry(1);
         QCOMPARE(std::pair(shell(u"cat \"$0\""_s, file.fileName()), m_warnings.size()),
-                 std::pair(settings.replace("Orvcomm=1", "Orvcomm=2"), qsizetype(1)));
+                 std::pair(settings.replace("Orvcomm=01", "Orvcomm=2"), qsizetype(1)));
+    }
+
+    // The program itself, its first start past the user's file size limit:
+    // the save is refused and reported, and the program goes on rather than
+    // ending at the limit.
+    void programPastAFileSizeLimit()
+    {
+        const QByteArray settings
+            = "[Ports]\nCom1=" + m_usb[0]->name.toUtf8() + "\n; " + QByteArray(3000, '-') + '\n';
+        FakeMachine::writeSettings(settings);
+        QProcess talven;
+        talven.setChildProcessModifier([] { ::signal(SIGXFSZ, SIG_DFL); }); // as a login gives it
+        talven.start(u"sh"_s,
+                     {u"-c"_s, u"ulimit -f 2 && exec \"$0\""_s, QStringLiteral(TALVEN_PROGRAM)});
+        const bool ended = talven.waitForFinished(3000);
+        talven.kill();
+        talven.waitForFinished();
+        QVERIFY2(!ended, "talven ended at the limit");
+        QCOMPARE(shell(u"cat \"$0\""_s, PortSetting::location()), settings);
     }
 
     // The machine's ports in their order, each entry telling its device when
