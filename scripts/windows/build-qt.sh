@@ -37,23 +37,28 @@ recipe=$(cat "$0" "$here/mingw-w64-x86_64.cmake" "$here"/wintab/* "$here/collect
 # The tool chain file that qtbase was configured with, which Qt's own
 # qt.toolchain.cmake names by its path and loads for every later build.
 toolchain=$prefix/talven-mingw-w64-x86_64.cmake
-if [[ -f $prefix/talven-recipe && $(cat "$prefix/talven-recipe") == "$recipe" ]]; then
-    # A cache of this recipe serves when it is whole and names nothing outside
-    # itself, such as the checkout that built it, which may be gone.
+# The cache serves when it is whole and names nothing outside itself, such as
+# the checkout that built it, which may be gone; checked when it is made and
+# whenever it is used.
+check_cache() {
+    local named part problem=
     named=$(sed -n 's/^set(__qt_initially_configured_toolchain_file "\(.*\)")$/\1/p' \
         "$prefix/lib/cmake/Qt6/qt.toolchain.cmake" 2>/dev/null || true)
+    [[ $named == "$toolchain" ]] || problem="its Qt loads the tool chain file '$named'"
     for part in "$toolchain" "$prefix/bin/Qt6Core.dll" "$prefix/bin/Qt6SerialPort.dll" \
         "$prefix/plugins/platforms/qwindows.dll" "$prefix/talven-licenses/parts.txt" \
         "$prefix/Qt-$qt_version-sources.tar"; do
         [[ -f $part ]] || problem="it lacks $part"
     done
-    [[ $named == "$toolchain" ]] || problem="its Qt loads the tool chain file '$named'"
-    if [[ -n ${problem:-} ]]; then
+    if [[ -n $problem ]]; then
         echo "The Qt for Windows in $prefix cannot serve: $problem. It should hold all of Qt" \
             "and load its own tool chain file, $toolchain. Remove it to have scripts/windows.sh" \
             "build it anew: rm -rf '$prefix'" >&2
         exit 1
     fi
+}
+if [[ -f $prefix/talven-recipe && $(cat "$prefix/talven-recipe") == "$recipe" ]]; then
+    check_cache
     echo "Qt $qt_version for Windows: $prefix"
     echo "$prefix" >&3
     exit 0
@@ -200,4 +205,5 @@ tar --sort=name --mtime=@0 --owner=0 --group=0 --numeric-owner -cf "$prefix/$sou
 
 echo "$recipe" >"$prefix/talven-recipe"
 rm -rf "$work"
+check_cache
 echo "$prefix" >&3
