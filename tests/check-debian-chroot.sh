@@ -6,19 +6,13 @@
 # fails half-way, and then with a mount that fails: each failure names its
 # step and leaves nothing behind, neither a bare system in the cache nor a
 # copy in /var/tmp. apt-get, debootstrap and mount are stand-ins here.
-set -euo pipefail
-scripts=$(cd "$(dirname "$0")/../scripts" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-mkdir "$work/bin"
-printf '#!/bin/sh\necho "http://mirror.invalid/debian trixie"\n' >"$work/bin/apt-get"
+source "$(dirname "$0")/stand-ins.sh"
+printf '#!/bin/sh\necho "http://mirror.invalid/debian trixie"\n' >"$stand_ins/apt-get"
 printf '#!/bin/sh\nmkdir -p "$3/usr/bin" && : >"$3/usr/bin/half-made"\nexit 1\n' \
-    >"$work/bin/debootstrap"
-printf '#!/bin/sh\n[ "$2" != proc ] || exit 32\nexec /bin/mount "$@"\n' >"$work/bin/mount"
-chmod +x "$work/bin/"*
-export XDG_CACHE_HOME=$work/cache PATH=$work/bin:$PATH
+    >"$stand_ins/debootstrap"
+printf '#!/bin/sh\n[ "$2" != proc ] || exit 32\nexec /bin/mount "$@"\n' >"$stand_ins/mount"
+chmod +x "$stand_ins/"*
+export XDG_CACHE_HOME=$work/cache
 source "$scripts/debian-chroot.sh"
 copies() { ls -d /var/tmp/talven-trixie.* 2>/dev/null || true; }
 

@@ -6,14 +6,8 @@
 # second architecture (arm64 beside amd64, for the cross build): a package
 # counts only when this machine's own is installed. dpkg, dpkg-query, apt-get
 # and id are stand-ins here, for an amd64 machine run as root.
-set -euo pipefail
-scripts=$(cd "$(dirname "$0")/../scripts" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-mkdir "$work/bin"
-cd "$work/bin"
+source "$(dirname "$0")/stand-ins.sh"
+cd "$stand_ins"
 printf '#!/bin/sh\necho 0\n' >id
 printf '#!/bin/sh\necho amd64\n' >dpkg
 printf '#!/bin/sh\n[ "$1" = update ] || echo "$*" >>"$INSTALLED"\n' >apt-get
@@ -26,7 +20,7 @@ awk -v name="$3" '$1 == name { print $2 }' "$HAS" | while read -r arch; do
 done
 END
 chmod +x ./*
-export PATH=$work/bin:$PATH HAS=$work/has INSTALLED=$work/installed
+export HAS=$work/has INSTALLED=$work/installed
 
 # "row|what the machine has of qt6-base-dev|what must be installed for it"
 rows=(
