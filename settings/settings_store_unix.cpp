@@ -67,18 +67,28 @@ struct IniFile
     std::optional<QString> problem;
 };
 
+// How many octets the backslash at `at` escapes: the next one, or both of a
+// CR LF (or LF CR) line break.
+qsizetype escapedLength(QByteArrayView text, qsizetype at)
+{
+    const QByteArrayView next = text.sliced(at + 1);
+    return next.startsWith("\r\n") || next.startsWith("\n\r") ? 2 : 1;
+}
+
 // A value as Qt programs read it: spaces around it dropped, double quotes
 // keeping what they enclose, and a backslash escaping the character after it
-// (\n, \t, \", \\ ...).
+// (\n, \t, \", \\ ...) or a line break, which continues the value.
 QString valueText(QByteArrayView value)
 {
     static constexpr QByteArrayView escapes("a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\");
     QByteArray text;
     for (qsizetype at = 0; at < value.size(); ++at) {
         if (value[at] == '\\' && at + 1 < value.size()) {
-            const qsizetype escape = escapes.indexOf(value[++at]);
+            const qsizetype length = escapedLength(value, at);
+            const qsizetype escape = length == 1 ? escapes.indexOf(value[at + 1]) : -1;
             if (escape >= 0 && escape % 2 == 0)
                 text += escapes[escape + 1];
+            at += length;
         } else if (value[at] != '"') {
             text += value[at];
         }
@@ -87,9 +97,10 @@ QString valueText(QByteArrayView value)
 }
 
 // Reads `ini.contents` as Qt programs read an INI file: [Section] lines,
-// then name=value lines; ';' begins a comment, and a backslash at the end of
-// a line continues it on the next. False when the file is no UTF-8 text or a
-// line is none of these.
+// then name=value lines; ';' begins a comment, which runs to the line break
+// whatever it holds, and a backslash at the end of any other line continues
+// it on the next. False when the file is no UTF-8 text or a line is none of
+// these.
 bool parse(IniFile &ini)
 {
     const QByteArrayView contents = ini.contents;
@@ -103,10 +114,14 @@ bool parse(IniFile &ini)
         // escaped.
         qsizetype comment = -1;
         for (bool quoted = false;
-             end < contents.size() && contents[end] != '\n' && contents[end] != '\r';
-             end += contents[end] == '\\' ? 2 : 1) {
-            quoted = contents[end] == '"' ? !quoted : quoted;
-            if (contents[end] == ';' && !quoted && comment < 0)
+             end < contents.size() && contents[end] != '\n' && contents[end] != '\r'; ++end) {
+            if (comment >= 0)
+                continue;
+            if (contents[end] == '\\')
+                end += escapedLength(contents, end);
+            else if (contents[end] == '"')
+                quoted = !quoted;
+            else if (contents[end] == ';' && !quoted)
                 comment = end;
         }
         end = std::min(end, contents.size());

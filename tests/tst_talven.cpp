@@ -308,15 +308,16 @@ private Q_SLOTS:
 
     void startUp_data()
     {
-        QTest::addColumn<QString>("setup"); // what is stored, or sh making the settings path
+        QTest::addColumn<QString>("setup"); // what is stored, or sh making the settings file $0
         QTest::addColumn<QString>("warning");
         QTest::addColumn<int>("index");
         QTest::newRow("first run, past an abandoned lock") << u": >\"$0.lock\""_s << QString() << 0;
         QTest::newRow("stored 2") << u"Orvcomm=2"_s << QString() << 1;
         QTest::newRow("stored device missing")
             << u"Orvcomm=3"_s << u"Com3 (/dev/no-such-tty) is not there"_s << 2;
-        QTest::newRow("quoted, with a note, CR LF")
-            << u"Orvcomm = \"2\" ; the site's port\r\n"_s << QString() << 1;
+        QTest::newRow("quoted, continued, after a note ending in a backslash, CR LF")
+            << u"; moved from C:\\TALVEN\\\r\nOrvcomm = \\\r\n\"2\" ; the site's port\r\n"_s
+            << QString() << 1;
         // A save changes the number where a reader takes it, and nothing else.
         QTest::newRow("stored twice, the last holds")
             << u"Orvcomm=2\n[Startup]\nOrvcomm=1"_s << QString() << 0;
@@ -358,7 +359,7 @@ private Q_SLOTS:
         QFETCH(QString, warning);
         QFETCH(int, index);
         const QString path = PortSetting::location();
-        const bool stored = setup.startsWith(u"Orvcomm"_s);
+        const bool stored = !setup.contains(u'$');
         const bool unreadable = warning.startsWith(u"is "_s) || warning.startsWith(u"cannot "_s);
         FakeMachine::writeSettings("[Ports]\nCom3=/dev/no-such-tty\n[Startup]\n" + setup.toUtf8());
         QCOMPARE(shell(stored ? QString() : u"rm \"$0\"; "_s + setup, path), ""); // mknod: root
