@@ -6,6 +6,7 @@
 # fails half-way, and then with a mount that fails: each failure names its
 # step and leaves nothing behind, neither a bare system in the cache nor a
 # copy in /var/tmp. apt-get, debootstrap and mount are stand-ins here.
+set -euo pipefail
 source "$(dirname "$0")/stand-ins.sh"
 printf '#!/bin/sh\necho "http://mirror.invalid/debian trixie"\n' >"$stand_ins/apt-get"
 printf '#!/bin/sh\nmkdir -p "$3/usr/bin" && : >"$3/usr/bin/half-made"\nexit 1\n' \

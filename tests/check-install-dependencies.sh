@@ -6,6 +6,7 @@
 # second architecture (arm64 beside amd64, for the cross build): a package
 # counts only when this machine's own is installed. dpkg, dpkg-query, apt-get
 # and id are stand-ins here, for an amd64 machine run as root.
+set -euo pipefail
 source "$(dirname "$0")/stand-ins.sh"
 cd "$stand_ins"
 printf '#!/bin/sh\necho 0\n' >id
