@@ -28,9 +28,7 @@ std::optional<qint16> PortSetting::parsePortNumber(const QString &text)
 {
     bool ok = false;
     const short number = text.trimmed().toShort(&ok, 10);
-    if (!ok)
-        return std::nullopt;
-    return number;
+    return ok ? std::optional<qint16>(number) : std::nullopt;
 }
 
 std::optional<qint16> PortSetting::read()

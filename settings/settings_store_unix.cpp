@@ -67,8 +67,7 @@ struct IniFile
     std::optional<QString> problem;
 };
 
-// How many octets the backslash at `at` escapes: the next one, or both of a
-// CR LF (or LF CR) line break.
+// Octets the backslash at `at` escapes: the next, or a CR LF (LF CR) line break.
 qsizetype escapedLength(QByteArrayView text, qsizetype at)
 {
     const QByteArrayView next = text.sliced(at + 1);
@@ -77,30 +76,28 @@ qsizetype escapedLength(QByteArrayView text, qsizetype at)
 
 // A value as Qt programs read it: spaces around it dropped, double quotes
 // keeping what they enclose, and a backslash escaping the character after it
-// (\n, \t, \", \\ ...) or a line break, which continues the value.
+// (\n, \t, \", \\ ...) or the line break that continues the value (a line
+// break left in a value is the second octet of such a CR LF).
 QString valueText(QByteArrayView value)
 {
     static constexpr QByteArrayView escapes("a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\");
     QByteArray text;
     for (qsizetype at = 0; at < value.size(); ++at) {
         if (value[at] == '\\' && at + 1 < value.size()) {
-            const qsizetype length = escapedLength(value, at);
-            const qsizetype escape = length == 1 ? escapes.indexOf(value[at + 1]) : -1;
+            const qsizetype escape = escapes.indexOf(value[++at]);
             if (escape >= 0 && escape % 2 == 0)
                 text += escapes[escape + 1];
-            at += length;
-        } else if (value[at] != '"') {
+        } else if (value[at] != '"' && value[at] != '\n' && value[at] != '\r') {
             text += value[at];
         }
     }
     return QString::fromUtf8(text);
 }
 
-// Reads `ini.contents` as Qt programs read an INI file: [Section] lines,
-// then name=value lines; ';' begins a comment, which runs to the line break
-// whatever it holds, and a backslash at the end of any other line continues
-// it on the next. False when the file is no UTF-8 text or a line is none of
-// these.
+// Reads `ini.contents` as Qt programs read an INI file: [Section] lines, then
+// name=value lines; ';' begins a comment, which runs to its line break
+// whatever it holds, and a backslash ending any other line continues it.
+// False when the file is no UTF-8 text or a line is none of these.
 bool parse(IniFile &ini)
 {
     const QByteArrayView contents = ini.contents;
@@ -115,13 +112,11 @@ bool parse(IniFile &ini)
         qsizetype comment = -1;
         for (bool quoted = false;
              end < contents.size() && contents[end] != '\n' && contents[end] != '\r'; ++end) {
-            if (comment >= 0)
-                continue;
-            if (contents[end] == '\\')
+            if (contents[end] == '\\' && comment < 0)
                 end += escapedLength(contents, end);
             else if (contents[end] == '"')
                 quoted = !quoted;
-            else if (contents[end] == ';' && !quoted)
+            else if (contents[end] == ';' && !quoted && comment < 0)
                 comment = end;
         }
         end = std::min(end, contents.size());
@@ -252,7 +247,6 @@ std::optional<QString> replaceWhole(const QString &fileName, const QByteArray &c
 
 namespace SettingsStore {
 
-// $XDG_CONFIG_HOME/TALVEN/TALVEN.conf, by default under ~/.config.
 QString location()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)

@@ -316,7 +316,7 @@ private Q_SLOTS:
         QTest::newRow("stored device missing")
             << u"Orvcomm=3"_s << u"Com3 (/dev/no-such-tty) is not there"_s << 2;
         QTest::newRow("quoted, continued, after a note ending in a backslash, CR LF")
-            << u"; moved from C:\\TALVEN\\\r\nOrvcomm = \\\r\n\"2\" ; the site's port\r\n"_s
+            << u"; moved from C:\\TALVEN\\\r\nOrvcomm = \"0\\\r\n2\" ; the site's port\r\n"_s
             << QString() << 1;
         // A save changes the number where a reader takes it, and nothing else.
         QTest::newRow("stored twice, the last holds")
