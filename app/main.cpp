@@ -5,15 +5,8 @@
 
 #include <QApplication>
 
-#include <csignal>
-
 int main(int argc, char *argv[])
 {
-#ifdef SIGXFSZ
-    // Past the user's file size limit a write is refused and reported, as on
-    // a full disk, rather than ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TALVEN"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));

@@ -53,13 +53,6 @@ QFont windowFont()
     return font;
 }
 
-void showWarningBox(QWidget *parent, const QString &description)
-{
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), description,
-                    QMessageBox::Ok, parent);
-    box.exec();
-}
-
 } // namespace
 
 MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &ports,
@@ -67,8 +60,12 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
     : QWidget(parent)
     , m_msComm1(link ? std::move(link) : std::make_unique<SerialPortLink>(ports))
     , m_portSelection(*m_msComm1, m_portSetting,
-                      [this](const QString &description) { warn(description); })
-    , m_showWarning([this](const QString &description) { showWarningBox(this, description); })
+                      [this](const QString &description) { m_showWarning(description); })
+    , m_showWarning([this](const QString &description) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), description,
+                        QMessageBox::Ok, this);
+        box.exec();
+    })
 {
     setObjectName(QStringLiteral("TALVEN"));
     setWindowTitle(QStringLiteral("GPS Date Initialization"));
@@ -97,19 +94,19 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
     m_iniGps->setGeometry(56, 128, 113, 25);
     m_iniGps->setToolTip(QStringLiteral("Initialize GNSS Receiver Date"));
 
-    m_label2 = new QLabel(QStringLiteral("Serial Port:"), this);
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setGeometry(24, 88, 73, 17);
+    auto *label2 = new QLabel(QStringLiteral("Serial Port:"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setGeometry(24, 88, 73, 17);
 
-    m_image1 = new QLabel(this);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setGeometry(16, 8, 80, 60);
+    auto *image1 = new QLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(16, 8, 80, 60);
     // QIcon also finds emblem@2x.png, for screens scaled by 2.
     const QIcon emblem(QStringLiteral(":/pictures/emblem.png"));
-    m_image1->setPixmap(emblem.pixmap(m_image1->size(), devicePixelRatioF()));
-    m_image1->setAccessibleName(tr("TALVEN emblem"));
+    image1->setPixmap(emblem.pixmap(image1->size(), devicePixelRatioF()));
+    image1->setAccessibleName(tr("TALVEN emblem"));
 
-    m_label2->setBuddy(m_commSel);
+    label2->setBuddy(m_commSel);
     m_commSel->setAccessibleName(tr("Serial Port"));
 
     setTabOrder(m_iniGps, m_commSel);
@@ -117,28 +114,30 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
 
     // activated() is the operator's choice, also of the entry already chosen.
     connect(m_commSel, &QComboBox::activated, this, &MainWindow::selectPort);
-    connect(m_iniGps, &QPushButton::clicked, this, &MainWindow::initGnssDate);
+    connect(m_iniGps, &QPushButton::clicked, this, [this] {
+        if (!DateCommand::sendDateInitialisation(*m_msComm1, m_clock))
+            m_showWarning(m_msComm1->errorString());
+    });
 }
-
-MainWindow::~MainWindow() = default;
 
 void MainWindow::load()
 {
-    if (const std::optional<qint16> stored = m_portSetting.read())
-        m_portSelection.setCommNum(*stored);
+    if (qint16 stored = 0; m_portSetting.read(stored))
+        m_portSelection.setCommNum(stored);
     else
-        warn(m_portSetting.errorString());
+        m_showWarning(m_portSetting.errorString());
 
     const int index = m_portSelection.commNum() - 1;
     if (index >= -1 && index < portCount)
         choosePortEntry(index);
     else
-        warn(tr("The stored serial port number %1 names no port: choose one from Com1 to Com%2.")
-                 .arg(m_portSelection.commNum())
-                 .arg(portCount));
+        m_showWarning(
+            tr("The stored serial port number %1 names no port: choose one from Com1 to Com%2.")
+                .arg(m_portSelection.commNum())
+                .arg(portCount));
 
     if (!m_msComm1->discardInput())
-        warn(m_msComm1->errorString());
+        m_showWarning(m_msComm1->errorString());
 }
 
 void MainWindow::choosePortEntry(int index)
@@ -151,15 +150,4 @@ void MainWindow::choosePortEntry(int index)
 void MainWindow::selectPort()
 {
     m_portSelection.run(m_commSel->currentData());
-}
-
-void MainWindow::initGnssDate()
-{
-    if (!DateCommand::sendDateInitialisation(*m_msComm1, m_clock))
-        warn(m_msComm1->errorString());
-}
-
-void MainWindow::warn(const QString &description)
-{
-    m_showWarning(description);
 }

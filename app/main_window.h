@@ -8,8 +8,9 @@
 // selecting an entry, by the operator or by the load, runs PortSelection,
 // which moves the serial link MSComm1 to that port and remembers it; the link
 // asks PortDirectory which device the port number is. Pressing "INIT GNSS
-// DATE" sends today's date through the link (DateCommand). Every failure
-// reaches the operator through one seam, the warning box.
+// DATE" sends today's date through the link (DateCommand). Every part says
+// what failed in its errorString(), and every failure reaches the operator
+// through one seam, the warning box.
 
 #include "date_command.h"
 #include "port_directory.h"
@@ -17,33 +18,29 @@
 #include "port_setting.h"
 #include "serial_link.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include <memory>
 
 class QComboBox;
-class QLabel;
 class QPushButton;
 
 class MainWindow : public QWidget
 {
-    Q_OBJECT
+    Q_DECLARE_TR_FUNCTIONS(TALVEN)
 
 public:
     // Without a link, the window opens the serial devices `ports` gives for
     // the port numbers. The port list shows what each entry stands for.
     explicit MainWindow(std::unique_ptr<SerialLink> link = {},
                         const PortDirectory &ports = PortDirectory(), QWidget *parent = nullptr);
-    ~MainWindow() override;
 
-    // Brings back the port of the previous run. Runs once, before the window
-    // is first shown.
+    // Brings back the port of the previous run, once, before the window shows.
     void load();
-
-    // Makes entry `index` the chosen one, as the operator's choice does: the
-    // port selection runs before this returns. -1 leaves no entry chosen.
+    // Chooses entry `index` as the operator does: the port selection runs
+    // before this returns. -1 leaves no entry chosen.
     void choosePortEntry(int index);
-
     // Replaces the modal warning box, for tests.
     void setShowWarning(ShowWarning showWarning) { m_showWarning = std::move(showWarning); }
     void setClock(DateCommand::Clock clock) { m_clock = std::move(clock); }
@@ -52,15 +49,11 @@ public:
     qint16 portError() const { return m_portSelection.portError(); }
 
 private:
-    void warn(const QString &description);
     void selectPort();
-    void initGnssDate();
 
     QComboBox *m_commSel = nullptr;
     QPushButton *m_iniGps = nullptr;
     std::unique_ptr<SerialLink> m_msComm1;
-    QLabel *m_label2 = nullptr;
-    QLabel *m_image1 = nullptr;
 
     PortSetting m_portSetting;
     PortSelection m_portSelection;

@@ -104,7 +104,7 @@ int main(int argc, char *argv[])
     // A port number not pinned in the settings is looked up among the
     // machine's serial ports at start-up (the window above has Com1 pinned);
     // what each entry stands for is told only when the list opens.
-    const PortDirectory machine;
+    PortDirectory machine;
     const double lookupMs = medianMilliseconds(200, [&] { return machine.systemPorts(); });
     std::printf("finding the machine's serial ports, median of 200: %.3f ms, %.3f of the empty "
                 "window's start-up\n",

@@ -8,6 +8,7 @@
 // that runs the window, against the wall time.
 //   bench_talking_clock [MEGABYTES [SECONDS]]      # default 83 and 60
 #include "memory.h"
+#include "talking_clock.h"
 #include "window_on_pseudo_terminals.h"
 
 #include <QApplication>

@@ -36,6 +36,6 @@ struct WindowOnPseudoTerminals
     bool pressArrivesAt(const PseudoTerminal &far)
     {
         iniGps->click();
-        return far.read(46, 1000).size() == 46 && warnings == 0;
+        return far.read(46).size() == 46 && warnings == 0;
     }
 };

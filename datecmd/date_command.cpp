@@ -14,15 +14,6 @@ char octet(int value)
     return static_cast<char>(static_cast<quint8>(value));
 }
 
-QByteArray transmission(const QByteArray &frame, QByteArrayView trailer)
-{
-    QByteArray octets = frame;
-    octets.append(octet(frameChecksum(frame)));
-    octets.append("\r\n\x1b");
-    octets.append(trailer);
-    return octets;
-}
-
 } // namespace
 
 QByteArray composeFrame(quint16 year, quint8 month, quint8 day)
@@ -36,12 +27,6 @@ QByteArray composeFrame(quint16 year, quint8 month, quint8 day)
     return frame;
 }
 
-QByteArray composeFrame(const QDate &date)
-{
-    return composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
-                        static_cast<quint8>(date.day()));
-}
-
 quint8 frameChecksum(const QByteArray &frame)
 {
     // The two leading "@" are not covered.
@@ -51,20 +36,14 @@ quint8 frameChecksum(const QByteArray &frame)
     return checksum;
 }
 
-QByteArray transmissionA(const QByteArray &frame)
-{
-    return transmission(frame, "\xfa\x85");
-}
-
-QByteArray transmissionB(const QByteArray &frame)
-{
-    return transmission(frame, "$KT-302M");
-}
-
 bool sendDateInitialisation(SerialLink &link, const Clock &today)
 {
-    const QByteArray frame = composeFrame(today());
-    return link.write(transmissionA(frame)) && link.write(transmissionB(frame));
+    const QDate date = today();
+    const QByteArray frame
+        = composeFrame(static_cast<quint16>(date.year()), static_cast<quint8>(date.month()),
+                       static_cast<quint8>(date.day()));
+    const QByteArray head = frame + octet(frameChecksum(frame)) + "\r\n\x1b";
+    return link.write(head + "\xfa\x85") && link.write(head + "$KT-302M");
 }
 
 } // namespace DateCommand

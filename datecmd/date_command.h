@@ -19,16 +19,12 @@ class SerialLink;
 namespace DateCommand {
 
 QByteArray composeFrame(quint16 year, quint8 month, quint8 day);
-QByteArray composeFrame(const QDate &date);
 quint8 frameChecksum(const QByteArray &frame);
-QByteArray transmissionA(const QByteArray &frame);
-QByteArray transmissionB(const QByteArray &frame);
 
 using Clock = std::function<QDate()>;
 
 // Reads today's date from `today` once and writes transmission A, then B,
-// each in one write. B is not attempted when A fails; the description of the
-// failure is then in link.errorString().
+// each in one write. B is not attempted when A fails (link.errorString()).
 bool sendDateInitialisation(SerialLink &link, const Clock &today = &QDate::currentDate);
 
 } // namespace DateCommand

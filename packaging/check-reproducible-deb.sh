@@ -34,7 +34,7 @@ fi
 # Lintian's AppStream validation is overridden for the homepage TALVEN does
 # not have (lintian-overrides); the same validation here lets nothing else by.
 dpkg-deb -x "$first" "$work/installed"
-"$sources/tests/check-metadata.sh" "$work/installed"
+"$sources/packaging/check-metadata.sh" "$work/installed"
 # Lintian prints nothing for a clean package, or only what is for
 # information; as root it also says that this is not recommended.
 status=0

@@ -3,88 +3,36 @@
 
 #include "port_directory.h"
 
-#include "port_setting.h"
-#include "system_ports.h"
-
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QStringList>
 
 #include <algorithm>
 
-namespace {
-
-QString tr(const char *text)
+QStringList PortDirectory::describe(int count)
 {
-    return QCoreApplication::translate("PortDirectory", text);
-}
-
-const PortDirectory::Port *listed(qint16 portNumber, const QList<PortDirectory::Port> &ports)
-{
-    const auto found = std::find_if(ports.cbegin(), ports.cend(), [portNumber](const auto &port) {
-        return port.number == portNumber;
-    });
-    return found == ports.cend() ? nullptr : &*found;
-}
-
-QString told(const QString &device, const QString &details)
-{
-    return details.isEmpty() ? device : tr("%1: %2").arg(device, details);
-}
-
-// A pinned device may be one of the machine's ports under another name (a
-// /dev/serial/by-id link), whose details it then shows.
-QString describePort(qint16 portNumber, const QList<PortDirectory::Port> &ports,
-                     const QHash<qint16, QString> &pinned)
-{
-    if (!pinned.contains(portNumber)) {
-        const PortDirectory::Port *port = listed(portNumber, ports);
-        return port ? told(port->device, port->details) : tr("no device");
-    }
-    const QString device = pinned.value(portNumber);
-    const QString target = QFileInfo(device).canonicalFilePath();
-    for (const PortDirectory::Port &port : ports) {
-        if (port.device == device
-            || (!target.isEmpty() && QFileInfo(port.device).canonicalFilePath() == target))
-            return told(device, port.details);
-    }
-    return QFileInfo::exists(device) ? device : tr("%1: not there now").arg(device);
-}
-
-} // namespace
-
-PortDirectory::PortDirectory(QString systemRoot)
-    : m_systemRoot(std::move(systemRoot))
-{
-}
-
-QList<PortDirectory::Port> PortDirectory::systemPorts(bool withDetails) const
-{
-    return SystemPorts::list(m_systemRoot, withDetails);
-}
-
-std::optional<QString> PortDirectory::deviceFor(qint16 portNumber) const
-{
-    const QHash<qint16, QString> pinned = PortSetting().pinnedDevices();
-    // The machine's ports are only looked for when the number is not pinned.
-    if (pinned.contains(portNumber))
-        return pinned.value(portNumber);
-    const QList<Port> ports = systemPorts();
-    if (const Port *port = listed(portNumber, ports))
-        return port->device;
-    const QString device = SystemPorts::unlistedDevice(portNumber);
-    if (device.isEmpty())
-        return std::nullopt;
-    return device;
-}
-
-QStringList PortDirectory::describe(int count) const
-{
-    const QList<Port> ports = systemPorts(true);
-    const QHash<qint16, QString> pinned = PortSetting().pinnedDevices();
+    QHash<qint16, QString> pins;
     QStringList descriptions;
-    for (int index = 0; index < count; ++index)
-        descriptions.append(describePort(static_cast<qint16>(index + 1), ports, pinned));
+    if (!readPins(pins))
+        return descriptions.fill(m_errorString, count);
+    const QList<Port> ports = systemPorts(true);
+    for (qint16 number = 1; number <= qint16(count); ++number) {
+        // A pinned device may be one of the machine's ports under another
+        // name (a /dev/serial/by-id link), whose details it then shows.
+        const QString pinned = pins.value(number);
+        const QString target = QFileInfo(pinned).canonicalFilePath();
+        const auto port = std::find_if(ports.cbegin(), ports.cend(), [&](const Port &each) {
+            if (pinned.isEmpty())
+                return each.number == number;
+            return !target.isEmpty() && QFileInfo(each.device).canonicalFilePath() == target;
+        });
+        const QString device = pinned.isEmpty() && port != ports.cend() ? port->device : pinned;
+        if (port != ports.cend() && !port->details.isEmpty())
+            descriptions << tr("%1: %2").arg(device, port->details);
+        else if (port != ports.cend() || QFileInfo::exists(device))
+            descriptions << device;
+        else
+            descriptions << (pinned.isEmpty() ? tr("no device")
+                                              : tr("%1: not there now").arg(device));
+    }
     return descriptions;
 }
 
@@ -92,6 +40,16 @@ QString PortDirectory::presentPorts() const
 {
     QStringList present;
     for (const Port &port : systemPorts())
-        present.append(QStringLiteral("Com%1 (%2)").arg(port.number).arg(port.device));
-    return present.join(QStringLiteral(", "));
+        present << label(port.number, port.device);
+    if (present.isEmpty())
+        return tr("This machine has no serial port now: plug in the USB serial adapter, then "
+                  "choose its port.");
+    return tr("This machine's serial ports: %1.").arg(present.join(QStringLiteral(", ")));
+}
+
+QString PortDirectory::label(qint16 portNumber, const QString &device)
+{
+    if (device.isEmpty())
+        return QStringLiteral("Com%1").arg(portNumber);
+    return QStringLiteral("Com%1 (%2)").arg(portNumber).arg(device);
 }

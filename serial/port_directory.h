@@ -3,25 +3,22 @@
 
 #pragma once
 
+#include <QCoreApplication>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
-// Tells which device serves each port number. A "Ports" entry of the user's
-// settings pins a number to a device of the user's choice. Every other
-// number follows the serial ports the machine has now, in a fixed order:
-// UARTs with hardware behind them by device number, then /dev/ttyUSB*, then
-// /dev/ttyACM*, then any other serial port by name. So on a machine with no
-// UART and one USB adapter, "Com1" is that adapter, and a number stays with
-// its device while the set of devices does not change. On Windows "ComN" is
-// "COMN", listed by the system or not.
-//
-// The ports are looked up afresh on every question, so an adapter plugged in
-// while the program runs is found without a restart.
+// Tells which device serves each port number, looked up afresh at every
+// question. On Linux section "Ports" of the settings file may pin a number
+// to a device ("Com3=/dev/serial/by-id/..."); every other number follows the
+// machine's serial ports: UARTs with hardware behind them, /dev/ttyUSB*,
+// /dev/ttyACM*, then the other families by name, each family by number. On
+// Windows "ComN" is "COMN" (port_directory_unix.cpp, _windows.cpp).
 class PortDirectory
 {
+    Q_DECLARE_TR_FUNCTIONS(TALVEN)
+
 public:
     // A serial port of the machine, and what the system tells of it.
     struct Port
@@ -33,23 +30,34 @@ public:
 
     // `systemRoot` is where the machine's /sys and /dev are found: the root
     // folder, or a folder that stands for it in tests.
-    explicit PortDirectory(QString systemRoot = {});
+    explicit PortDirectory(QString systemRoot = {})
+        : m_systemRoot(std::move(systemRoot))
+    {
+    }
 
-    // The device of port `portNumber`, or nullopt when this machine has none.
-    std::optional<QString> deviceFor(qint16 portNumber) const;
-
-    // What ports 1 to `count` stand for, as the port list shows them: the
-    // device and its details, a pinned device that is not there now, or "no
-    // device".
-    QStringList describe(int count) const;
-
-    // "Com1 (/dev/ttyUSB0), Com2 (/dev/ttyACM0)", or empty when the machine
-    // has no serial port.
+    // Fails when the machine has no device for the number, or the pins
+    // cannot be read.
+    bool deviceFor(qint16 portNumber, QString &device);
+    // What ports 1 to `count` stand for, as the port list tells them.
+    QStringList describe(int count);
+    // "This machine's serial ports: Com1 (/dev/ttyUSB0).", or that it has none.
     QString presentPorts() const;
-
     // The machine's serial ports in the order of their numbers.
     QList<Port> systemPorts(bool withDetails = false) const;
+    // "Com3 (/dev/ttyUSB0)", or "Com3" when the device is not known.
+    static QString label(qint16 portNumber, const QString &device);
+
+    QString errorString() const { return m_errorString; }
 
 private:
+    // The devices the user pinned to port numbers.
+    bool readPins(QHash<qint16, QString> &pins);
+    bool fail(const QString &description)
+    {
+        m_errorString = description;
+        return false;
+    }
+
     QString m_systemRoot;
+    QString m_errorString;
 };

@@ -6,8 +6,6 @@
 #include "port_setting.h"
 #include "serial_link.h"
 
-#include <QCoreApplication>
-
 #include <limits>
 
 PortSelection::PortSelection(SerialLink &link, PortSetting &setting, ShowWarning showWarning)
@@ -24,19 +22,14 @@ void PortSelection::run(const QVariant &chosenEntry)
     bool isNumber = false;
     const int chosenNumber = chosenEntry.toInt(&isNumber);
     if (!chosenEntry.isValid())
-        fail(QCoreApplication::translate("PortSelection", "No serial port is chosen."));
+        fail(tr("No serial port is chosen."));
     else if (!isNumber || chosenNumber < std::numeric_limits<qint16>::min()
              || chosenNumber > std::numeric_limits<qint16>::max())
-        fail(QCoreApplication::translate("PortSelection", "\"%1\" is not a serial port number.")
-                 .arg(chosenEntry.toString()));
+        fail(tr("\"%1\" is not a serial port number.").arg(chosenEntry.toString()));
     else
         m_commNum = static_cast<qint16>(chosenNumber);
 
-    // When the link cannot tell whether it is open, closing is tried anyway.
-    const std::optional<bool> open = m_link.isOpen();
-    if (!open)
-        fail(m_link.errorString());
-    if (open.value_or(true) && !m_link.close())
+    if (m_link.isOpen() && !m_link.close())
         fail(m_link.errorString());
 
     if (!m_link.setPortNumber(m_commNum))

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QVariant>
 
@@ -14,13 +15,14 @@ class SerialLink;
 // Shows a failure's description to the operator, modally.
 using ShowWarning = std::function<void(const QString &description)>;
 
-// Moves the serial link to the port the operator chose in the port list and,
-// when every step went well, remembers that port for the next run. A failing
-// step is shown in its own warning box and the remaining steps still run, so
-// one selection can show several boxes, in step order; after any failure the
-// port number is not stored.
+// Moves the serial link to the port chosen in the port list and, when every
+// step went well, remembers that port. A failing step shows its own warning
+// box and the other steps still run, so one selection can show several boxes,
+// in step order; after any failure nothing is stored.
 class PortSelection
 {
+    Q_DECLARE_TR_FUNCTIONS(TALVEN)
+
 public:
     PortSelection(SerialLink &link, PortSetting &setting, ShowWarning showWarning);
 

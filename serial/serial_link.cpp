@@ -3,12 +3,6 @@
 
 #include "serial_link.h"
 
-#include "device_access.h"
-
-#include <QCoreApplication>
-
-#include <algorithm>
-
 namespace {
 
 // Long enough for the system to take a press's octets into its own buffer,
@@ -19,14 +13,9 @@ constexpr int handOverTimeoutMs = 100;
 // master clock may send its telegram all day, so more is never held.
 constexpr qint64 receiveBufferSize = 1024;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("SerialLink", text);
-}
-
 // How QSerialPort may report a device that went away: with whatever errno
 // was left over, so its own text would only mislead.
-bool reportsDeviceGone(QSerialPort::SerialPortError error)
+bool reportsGone(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::WriteError
         || error == QSerialPort::ResourceError;
@@ -37,18 +26,20 @@ bool reportsDeviceGone(QSerialPort::SerialPortError error)
 SerialPortLink::SerialPortLink(PortDirectory ports)
     : m_ports(std::move(ports))
 {
+    // Applied by every open(), which fails when the device refuses them.
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
     // Whatever arrives is dropped at once. QSerialPort would otherwise keep
     // it all, and with its buffer merely capped it would stop reading, so
     // that the device stays readable and the hang-up watch wakes for ever.
     m_port.setReadBufferSize(receiveBufferSize);
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] {
-        m_mostReceivedOctetsHeld = std::max(m_mostReceivedOctetsHeld, m_port.bytesAvailable());
-        m_port.readAll();
-    });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_port.readAll(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) {
-                         if (reportsDeviceGone(error))
-                             letGoIfGoneLater();
+                         if (reportsGone(error))
+                             letGoLater();
                      });
 }
 
@@ -62,40 +53,22 @@ bool SerialPortLink::setPortNumber(qint16 portNumber)
 {
     if (portNumber < 1)
         return fail(tr("Com%1 is not a serial port: port numbers start at 1.").arg(portNumber));
-    if (portNumber != m_portNumber)
-        m_device.clear();
     m_portNumber = portNumber;
     return true;
 }
 
-std::optional<bool> SerialPortLink::isOpen()
-{
-    return m_port.isOpen();
-}
-
 bool SerialPortLink::open()
 {
-    m_deviceVanished = false;
+    m_gone = false;
     if (m_port.isOpen())
         return fail(tr("%1 is already open.").arg(portLabel()));
-    const std::optional<QString> device = m_ports.deviceFor(m_portNumber);
-    m_device = device.value_or(QString());
-    if (!device)
-        return fail(tr("%1 has no device on this machine.").arg(portLabel()) + QLatin1Char(' ')
-                    + machinePorts());
-    if (DeviceAccess::isNotADevice(m_device))
-        return fail(tr("%1 is not a serial device.").arg(portLabel()));
+    m_device.clear();
+    if (!m_ports.deviceFor(m_portNumber, m_device))
+        return fail(m_ports.errorString());
     m_port.setPortName(m_device);
     if (!m_port.open(QIODevice::ReadWrite))
         return fail(openFailure());
-    if (!m_port.setBaudRate(QSerialPort::Baud9600) || !m_port.setDataBits(QSerialPort::Data8)
-        || !m_port.setParity(QSerialPort::NoParity) || !m_port.setStopBits(QSerialPort::OneStop)) {
-        const QString reason = m_port.errorString();
-        m_port.close();
-        return fail(tr("%1 does not accept 9600 baud, 8 data bits, no parity, 1 stop bit: %2.")
-                        .arg(portLabel(), reason));
-    }
-    m_hangUpWatch = DeviceAccess::watchForHangUp(m_port, [this] { letGoIfGoneLater(); });
+    watchForHangUp();
     return true;
 }
 
@@ -104,11 +77,11 @@ bool SerialPortLink::close()
     if (!m_port.isOpen())
         return true;
     // QSerialPort drops whatever it has not yet handed over when it closes.
-    const bool handedOver = handQueuedOctetsToSystem();
+    handOver();
     const qint64 dropped = m_port.bytesToWrite();
     m_hangUpWatch.reset();
     m_port.close();
-    if (!handedOver || dropped > 0)
+    if (dropped > 0)
         return fail(tr("%1 octets waiting for %2 were not sent before it was closed.")
                         .arg(dropped)
                         .arg(portLabel()));
@@ -128,27 +101,27 @@ bool SerialPortLink::discardInput()
 
 bool SerialPortLink::write(const QByteArray &octets)
 {
-    if (m_deviceVanished && !reopenVanishedDevice())
+    if (m_gone && !reopen())
         return false;
     if (!m_port.isOpen())
         return fail(tr("Nothing was sent to %1: the port is not open.").arg(portLabel()));
     m_port.clearError();
-    if (m_port.write(octets) == octets.size() && handQueuedOctetsToSystem())
+    if (m_port.write(octets) == octets.size() && handOver())
         return true;
-    const QSerialPort::SerialPortError error = m_port.error();
-    const QString reason = error == QSerialPort::NoError ? tr("the device did not take the octets")
-                                                         : m_port.errorString();
+    const QString reason = m_port.error() == QSerialPort::NoError
+        ? tr("the device did not take the octets")
+        : m_port.errorString();
     // Octets left queued would otherwise go out ahead of the next press.
     m_port.clear(QSerialPort::Output);
-    if (!deviceIsGone())
+    if (!isGone())
         return fail(tr("Sending to %1 failed: %2.").arg(portLabel(), reason));
-    releaseVanishedDevice();
+    letGo();
     return fail(tr("Sending to %1 failed: the device is no longer there (unplugged, switched off "
                    "or hung up). Plug it back in and press again.")
                     .arg(portLabel()));
 }
 
-bool SerialPortLink::handQueuedOctetsToSystem()
+bool SerialPortLink::handOver()
 {
     // write() only appends to QSerialPort's buffer, so a device that has gone
     // would be noticed only later, outside the operator's action.
@@ -159,57 +132,48 @@ bool SerialPortLink::handQueuedOctetsToSystem()
     return true;
 }
 
-bool SerialPortLink::deviceIsGone() const
+bool SerialPortLink::isGone() const
 {
-    return reportsDeviceGone(m_port.error()) || DeviceAccess::hasHungUp(m_port);
+    return reportsGone(m_port.error()) || hasHungUp();
 }
 
-// A vanished device is reported from inside QSerialPort's or the watch's own
-// handling, so it is let go once that is over; by then the port may have
-// been opened afresh on a device that is there.
-void SerialPortLink::letGoIfGoneLater()
+// A device that went away is reported from inside QSerialPort's or the
+// watch's own handling, so it is let go once that is over; by then the port
+// may have been opened afresh on a device that is there.
+void SerialPortLink::letGoLater()
 {
-    const auto letGo = [this] {
-        if (m_port.isOpen() && deviceIsGone())
-            releaseVanishedDevice();
+    const auto letGoIfGone = [this] {
+        if (m_port.isOpen() && isGone())
+            letGo();
     };
-    QMetaObject::invokeMethod(&m_port, letGo, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&m_port, letGoIfGone, Qt::QueuedConnection);
 }
 
-void SerialPortLink::releaseVanishedDevice()
+void SerialPortLink::letGo()
 {
     m_hangUpWatch.reset();
     m_port.clear(QSerialPort::Output);
     m_port.close();
-    m_deviceVanished = true;
+    m_gone = true;
 }
 
-// Only the device that vanished is taken again: after a replug the same
-// number may have come to stand for another device.
-bool SerialPortLink::reopenVanishedDevice()
+// Only the device that went away is taken again: after a replug the same
+// number may have come to stand for another device. A device that is back
+// but refused tells why.
+bool SerialPortLink::reopen()
 {
-    if (m_ports.deviceFor(m_portNumber) == m_device && open())
+    const QString device = m_device;
+    QString now;
+    const bool same = m_ports.deviceFor(m_portNumber, now) && now == device;
+    if (same && open())
         return true;
-    m_deviceVanished = true; // open() cleared it
+    m_gone = true;
+    m_device = device;
+    if (same && m_port.error() != QSerialPort::DeviceNotFoundError)
+        return false;
     return fail(tr("Nothing was sent to %1: the device is no longer there. Plug it back in and "
                    "press again.")
                     .arg(portLabel()));
-}
-
-QString SerialPortLink::portLabel() const
-{
-    if (m_device.isEmpty())
-        return QStringLiteral("Com%1").arg(m_portNumber);
-    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(m_device);
-}
-
-QString SerialPortLink::machinePorts() const
-{
-    const QString present = m_ports.presentPorts();
-    if (present.isEmpty())
-        return tr("This machine has no serial port now: plug in the USB serial adapter, then "
-                  "choose its port.");
-    return tr("This machine's serial ports: %1.").arg(present);
 }
 
 QString SerialPortLink::openFailure() const
@@ -219,25 +183,18 @@ QString SerialPortLink::openFailure() const
         return tr("%1 is not there: plug the device in or switch it on, then choose the port "
                   "again.")
                    .arg(portLabel())
-            + QLatin1Char(' ') + machinePorts();
-    // A device that is no terminal, such as /dev/null, fails with ENOTTY.
+            + u' ' + m_ports.presentPorts();
+    // A device that is no terminal, such as a plain file, fails with ENOTTY.
     case QSerialPort::UnsupportedOperationError:
         return tr("%1 is not a serial device.").arg(portLabel());
     // The kernel keeps UART nodes for ports that may have no UART behind them.
     case QSerialPort::ResourceError:
         return tr("%1 could not be opened: no serial port hardware answers at this device.")
                    .arg(portLabel())
-            + QLatin1Char(' ') + machinePorts();
+            + u' ' + m_ports.presentPorts();
     case QSerialPort::PermissionError:
-        return tr("%1 could not be opened: %2")
-            .arg(portLabel(), DeviceAccess::refusal(m_device, m_port.errorString()));
+        return tr("%1 could not be opened: %2").arg(portLabel(), refusal());
     default:
         return tr("%1 could not be opened: %2.").arg(portLabel(), m_port.errorString());
     }
-}
-
-bool SerialPortLink::fail(const QString &description)
-{
-    m_errorString = description;
-    return false;
 }

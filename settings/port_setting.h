@@ -3,20 +3,18 @@
 
 #pragma once
 
-#include <QHash>
+#include <QCoreApplication>
 #include <QString>
 
 #include <optional>
 
 // The one value TALVEN remembers between runs: the number of the serial port
-// chosen last, kept in the per-user settings (location()) as section
-// "Startup", key "Orvcomm", value the port number as decimal text. The same
-// settings may pin a port number to a device of the user's choice in section
-// "Ports" ("Com3=/dev/ttyUSB0"); TALVEN reads that section but never writes
-// it. Every operation reads the settings afresh (SettingsStore), so a change
-// made by hand while the program runs is seen by the next read.
+// chosen last, in section "Startup", key "Orvcomm" of the per-user settings,
+// as decimal text. Every call reads the settings afresh.
 class PortSetting
 {
+    Q_DECLARE_TR_FUNCTIONS(TALVEN)
+
 public:
     // On Linux the file $XDG_CONFIG_HOME/TALVEN/TALVEN.conf, by default under
     // ~/.config; on Windows the registry key HKEY_CURRENT_USER\Software\VB
@@ -24,25 +22,25 @@ public:
     // run-time kept its settings.
     static QString location();
 
-    // The stored port number, or 1 when none is stored. Fails (nullopt, with
-    // errorString()) when the settings cannot be read or the stored value is
-    // not the text of a 16-bit integer.
-    std::optional<qint16> read();
-
-    // Replaces the stored port number with the decimal text of `portNumber`.
+    // The stored port number, 1 when none is stored. Fails when the settings
+    // cannot be read or hold no whole number from -32768 to 32767.
+    bool read(qint16 &portNumber);
+    // A number already stored, in whatever form a hand wrote it ("07"), is
+    // not written again: the settings may be locked read-only.
     bool save(qint16 portNumber);
-
-    // The "Ports" section: the devices the user pinned to port numbers. Empty
-    // when the settings cannot be read.
-    QHash<qint16, QString> pinnedDevices() const;
 
     QString errorString() const { return m_errorString; }
 
-    // Stored port numbers are read as the decimal text of a 16-bit integer
-    // with an optional sign; spaces around it are ignored, anything else
-    // (fractions, exponents, words, digits out of range) is refused.
-    static std::optional<qint16> parsePortNumber(const QString &text);
-
 private:
+    // The stored text, nullopt when there is none: port_setting_unix.cpp
+    // (a file), port_setting_windows.cpp (the registry).
+    bool readText(std::optional<QString> &text);
+    bool writeText(const QString &text);
+    bool fail(const QString &description)
+    {
+        m_errorString = description;
+        return false;
+    }
+
     QString m_errorString;
 };

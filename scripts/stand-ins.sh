@@ -4,7 +4,7 @@
 # Sourced by the checks that run one of scripts/ with stand-ins for the
 # commands it calls: each stand-in goes into $stand_ins, which comes first on
 # PATH, and everything goes into $work, which is removed on exit.
-scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../scripts" && pwd)
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
