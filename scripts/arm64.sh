@@ -16,7 +16,7 @@ host=$(dpkg --print-architecture)
 [[ $host == amd64 ]] || { echo "scripts/arm64.sh cross-builds on an amd64 Debian; this is $host." >&2; exit 1; }
 scripts/install-dependencies.sh arm64
 
-cmake -S . -B build-arm64 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build-arm64 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVEN_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/scripts/arm64/toolchain.cmake"
 cmake --build build-arm64 --parallel "$(nproc)"
 ctest --test-dir build-arm64 --output-on-failure

@@ -6,17 +6,18 @@
 # and static checks; then a clang build with AddressSanitizer, LeakSanitizer
 # and UndefinedBehaviorSanitizer that runs the whole suite again (the
 # benchmarks are built there too, so that they keep building and are checked
-# with the rest).
+# with the rest). A warning fails either build. While working, a quicker run
+# leaves out the release checks: ctest --test-dir build -LE release
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh test
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVEN_WERROR=ON
 cmake --build build --parallel "$(nproc)"
 ctest --test-dir build --output-on-failure
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTALVEN_SANITIZE=ON -DTALVEN_BENCH=ON
+    -DTALVEN_WERROR=ON -DTALVEN_SANITIZE=ON -DTALVEN_BENCH=ON
 cmake --build build-sanitize --parallel "$(nproc)"
 scripts/check-style.sh build-sanitize
 ctest --test-dir build-sanitize --output-on-failure

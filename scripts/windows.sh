@@ -23,7 +23,7 @@ fi
 scripts/install-dependencies.sh windows
 
 qt=$(scripts/windows/build-qt.sh)
-cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVEN_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 cmake --build build-windows
 # The same source makes the same talven.exe wherever it is checked out: a

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The TALVEN developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Runs the test command (scripts/test.sh) on bare Debian 12 and 13: a
+# debootstrap minbase system of each, kept bare in ~/.cache/talven between
+# runs, with a clean clone of this repository's committed state in
+# /root/talven. Needs root.
+#   scripts/test-on-bare-debian.sh [bookworm|trixie]...
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[[ $(id -u) -eq 0 ]] || { echo "Run as root: it makes a chroot (sudo $0)." >&2; exit 1; }
+source scripts/debian-chroot.sh
+suites=("$@")
+[[ ${#suites[@]} -gt 0 ]] || suites=(bookworm trixie)
+for suite in "${suites[@]}"; do
+    root=$(fresh_chroot "$suite")
+    trap 'remove_chroot "$root"' EXIT
+    git clone --quiet --no-local . "$root/root/talven"
+    chroot "$root" env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        LANG=C.UTF-8 /root/talven/scripts/test.sh
+    remove_chroot "$root"
+    trap - EXIT
+    echo "The test command passed on a bare Debian $suite."
+done
