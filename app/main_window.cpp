@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,8 +15,6 @@
 namespace {
 
 constexpr int portCount = 50;
-const QColor grey(192, 192, 192);
-const QColor green(0, 255, 0);
 
 // The port list tells again which device each entry stands for whenever it
 // opens, so that an adapter plugged in meanwhile shows up.
@@ -39,6 +38,15 @@ public:
 private:
     PortDirectory m_ports;
 };
+
+// One of the program's pictures, read as the PNG it is: no image plugin is
+// loaded to be asked whether it knows the format.
+QPixmap picture(const QString &name)
+{
+    QImageReader reader(QStringLiteral(":/pictures/") + name, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 QFont windowFont()
 {
@@ -71,12 +79,12 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
     setWindowTitle(QStringLiteral("GPS Date Initialization"));
     QIcon icon;
     for (const int size : {16, 32, 64})
-        icon.addFile(QStringLiteral(":/pictures/talven-%1.png").arg(size));
+        icon.addPixmap(picture(QStringLiteral("talven-%1.png").arg(size)));
     setWindowIcon(icon);
     setFixedSize(225, 187);
     setFont(windowFont());
     QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, grey);
+    windowPalette.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
@@ -89,7 +97,7 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
         m_commSel->addItem(QStringLiteral("Com%1").arg(portNumber), portNumber);
     m_commSel->setCurrentIndex(-1);
 
-    m_iniGps = new GreenButton(QStringLiteral("INIT GNSS DATE"), green, this);
+    m_iniGps = new GreenButton(QStringLiteral("INIT GNSS DATE"), QColor(0, 255, 0), this);
     m_iniGps->setObjectName(QStringLiteral("IniGPS"));
     m_iniGps->setGeometry(56, 128, 113, 25);
     m_iniGps->setToolTip(QStringLiteral("Initialize GNSS Receiver Date"));
@@ -101,9 +109,11 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
     auto *image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setGeometry(16, 8, 80, 60);
-    // QIcon also finds emblem@2x.png, for screens scaled by 2.
-    const QIcon emblem(QStringLiteral(":/pictures/emblem.png"));
-    image1->setPixmap(emblem.pixmap(image1->size(), devicePixelRatioF()));
+    const bool scaledUp = devicePixelRatioF() > 1;
+    QPixmap emblem
+        = picture(scaledUp ? QStringLiteral("emblem@2x.png") : QStringLiteral("emblem.png"));
+    emblem.setDevicePixelRatio(scaledUp ? 2 : 1);
+    image1->setPixmap(emblem);
     image1->setAccessibleName(tr("TALVEN emblem"));
 
     label2->setBuddy(m_commSel);

@@ -8,7 +8,7 @@
 #   QT_QPA_PLATFORM=xcb xvfb-run -a scripts/bench.sh   # ... on an X server
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-dependencies.sh run
+scripts/install-dependencies.sh bench
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTALVEN_BENCH=ON >/dev/null
 cmake --build build-bench --parallel "$(nproc)" >/dev/null
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}

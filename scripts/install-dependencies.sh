@@ -8,12 +8,13 @@
 # testing them under Wine take, with the deb-src entry that qtbase's sources
 # come from; for "arm64", what cross-building TALVEN for Debian arm64 and
 # running its suite under qemu-user take, with the arm64 architecture, and
-# has the kernel run arm64 programs through that qemu. As root it installs
-# them; otherwise it prints the commands to run.
-#   scripts/install-dependencies.sh run|test|windows|arm64
+# has the kernel run arm64 programs through that qemu; for "bench", what the
+# benchmarks take. As root it installs them; otherwise it prints the
+# commands to run.
+#   scripts/install-dependencies.sh run|test|windows|arm64|bench
 set -euo pipefail
 
-kind=${1:?say run, test, windows or arm64}
+kind=${1:?say run, test, windows, arm64 or bench}
 # The window's font, Liberation 2: fonts-liberation2 on Debian 12, where
 # fonts-liberation is Liberation 1; fonts-liberation from Debian 13 on.
 release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
@@ -36,6 +37,8 @@ if [[ $kind == test ]]; then
     # ... with the sanitizer build and the style checks.
     packages+=(clang libclang-rt-dev clang-format clang-tidy "${suite[@]}")
 fi
+# The benchmarks count instructions with valgrind, and may run on an X server.
+[[ $kind != bench ]] || packages+=(valgrind xvfb xauth)
 if [[ $kind == arm64 ]]; then
     # The cross compiler and Qt's arm64 packages, and debootstrap for the bare
     # arm64 Debians that the package is checked on.

@@ -31,9 +31,8 @@ SerialPortLink::SerialPortLink(PortDirectory ports)
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
-    // Whatever arrives is dropped at once. QSerialPort would otherwise keep
-    // it all, and with its buffer merely capped it would stop reading, so
-    // that the device stays readable and the hang-up watch wakes for ever.
+    // Dropped at once: with its buffer merely capped QSerialPort would stop
+    // reading, and the readable device would wake the hang-up watch for ever.
     m_port.setReadBufferSize(receiveBufferSize);
     QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_port.readAll(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
@@ -123,8 +122,7 @@ bool SerialPortLink::write(const QByteArray &octets)
 
 bool SerialPortLink::handOver()
 {
-    // write() only appends to QSerialPort's buffer, so a device that has gone
-    // would be noticed only later, outside the operator's action.
+    // write() only fills QSerialPort's buffer: a device gone would be found later.
     while (m_port.bytesToWrite() > 0) {
         if (!m_port.waitForBytesWritten(handOverTimeoutMs))
             return m_port.error() == QSerialPort::TimeoutError;
@@ -137,9 +135,8 @@ bool SerialPortLink::isGone() const
     return reportsGone(m_port.error()) || hasHungUp();
 }
 
-// A device that went away is reported from inside QSerialPort's or the
-// watch's own handling, so it is let go once that is over; by then the port
-// may have been opened afresh on a device that is there.
+// Let go once QSerialPort's or the watch's own handling is over; by then the
+// port may have been opened afresh on a device that is there.
 void SerialPortLink::letGoLater()
 {
     const auto letGoIfGone = [this] {
@@ -157,9 +154,8 @@ void SerialPortLink::letGo()
     m_gone = true;
 }
 
-// Only the device that went away is taken again: after a replug the same
-// number may have come to stand for another device. A device that is back
-// but refused tells why.
+// Only the device that went away is taken again, never another that took its
+// number; one that is back but refused tells why.
 bool SerialPortLink::reopen()
 {
     const QString device = m_device;

@@ -59,8 +59,7 @@ bool SettingsFile::read()
     const QString unreadable = tr("The settings file %1 cannot be read. Check that it is a file "
                                   "you may read.")
                                    .arg(m_path);
-    // Reading blocks on whatever the path holds, so nothing but an ordinary
-    // file of a settings file's size is opened.
+    // Reading blocks on all else, so only an ordinary file of up to 1 MiB is opened.
     struct stat status = {};
     if (::stat(QFile::encodeName(m_path).constData(), &status) != 0)
         return errno == ENOENT || fail(unreadable);
@@ -148,13 +147,10 @@ bool SettingsFile::save(const QString &key, const QString &text)
     return replace(contents.insert(at, added));
 }
 
-// Puts `contents` in the file's place whole: in the place of the file a link
-// there points to, with that file's permissions. QSaveFile would, but where
-// the system cannot give it an unnamed file (no /proc, vfat, NFS) a save
-// killed half-way leaves TALVEN.conf.XXXXXX behind, which nothing can tell
-// from a copy the user made. A draft here has a name of TALVEN's own and is
-// locked while its save runs, so that each save removes the drafts of saves
-// killed before it, and no other.
+// Puts `contents` whole in the place of the file a link there points to, with
+// its permissions. Unlike QSaveFile's without /proc or on vfat or NFS, a draft
+// here has a name no copy of the user's has, and is locked while its save
+// runs, so that each save removes the drafts of killed saves, and no other.
 bool SettingsFile::replace(const QByteArray &contents)
 {
     const QFileInfo link(m_path);

@@ -10,13 +10,11 @@
 
 #include <optional>
 
-// TALVEN's settings file on Linux, as people and earlier TALVEN versions
-// write it: [Section] and key=value lines (spaces around, the value perhaps
-// in double quotes), blank and ';' or '#' comment lines, LF or CR LF, a UTF-8
-// byte order mark. Anything else (a backslash, which Qt programs read as an
-// escape, a ';' after a value, a key given twice, a line of another form, no
-// UTF-8 text) is not understood: the file is refused whole, never rewritten.
-// Only an ordinary file of up to 1 MiB is read at all.
+// TALVEN's settings file on Linux, as people and earlier TALVEN versions write
+// it: [Section] and key=value lines (spaces around, values perhaps quoted),
+// blank and ';' or '#' comment lines, LF or CR LF, a byte order mark. Anything
+// else (a backslash, which Qt reads as an escape, a ';' after a value, a key
+// given twice, no UTF-8 text) refuses the file whole, never rewritten.
 class SettingsFile
 {
     Q_DECLARE_TR_FUNCTIONS(TALVEN)
@@ -36,10 +34,9 @@ public:
     }
     QStringList keys() const { return m_values.keys(); }
 
-    // Reads the file anew and sets `key` to `text`: its value's octets are
-    // replaced, or its line added after its section's first line (or the
-    // section at the end), in the file's own line breaks; every other octet
-    // stays. A save that fails leaves the file as it was.
+    // Reads the file anew and sets `key` to `text` in its value's octets, or in
+    // a line after its section's first (or the section at the end), in the
+    // file's line breaks; all else stays. A failed save leaves the file as it was.
     bool save(const QString &key, const QString &text);
 
     QString errorString() const { return m_errorString; }
