@@ -110,4 +110,16 @@ string(JOIN "\n" CPACK_NSIS_DEFINES
 # of the last commit from SOURCE_DATE_EPOCH, as cpack dates them.)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sign-windows.cmake)
+# What the program files tell Windows and what they ship; signed with a
+# certificate that the check makes itself, the signatures checked. Debian's
+# own Python, for which python3-pefile is installed.
+if(BUILD_TESTING)
+    set(package ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME})
+    add_test(NAME windows_files COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/check-windows-files.py
+                                        ${package}.exe ${package}.zip ${PROJECT_VERSION})
+    add_test(NAME windows_signing COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/check-signing.py
+                                          ${CMAKE_BINARY_DIR})
+    set_tests_properties(windows_signing PROPERTIES TIMEOUT 900)
+endif()
 include(CPack)
+

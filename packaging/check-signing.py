@@ -4,7 +4,7 @@
 """Signing, with a code-signing certificate that the test makes itself: cpack
 signs talven.exe (in the installer and in the ZIP alike) and the installer;
 osslsigncode verify accepts each against that certificate, and refuses a file
-changed after signing.   test_signing.py BUILD_FOLDER"""
+changed after signing.   check-signing.py BUILD_FOLDER"""
 import glob, os, subprocess, sys, tempfile, unittest, zipfile
 
 BUILD = sys.argv[1]
