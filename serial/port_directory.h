@@ -44,6 +44,8 @@ public:
     QString presentPorts() const;
     // The machine's serial ports in the order of their numbers.
     QList<Port> systemPorts(bool withDetails = false) const;
+    // What the system tells of `device` ("FT232R USB UART, serial A1B2C3").
+    QString detailsOf(const QString &device) const;
     // "Com3 (/dev/ttyUSB0)", or "Com3" when the device is not known.
     static QString label(qint16 portNumber, const QString &device);
 

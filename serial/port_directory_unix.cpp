@@ -35,11 +35,13 @@ std::tuple<qsizetype, QString, int> numberingKey(const QString &name)
     return {rank, family, name.mid(digitsStart).toInt()};
 }
 
-// A USB adapter's product and serial number sit a few folders above its tty
-// device in /sys.
-QString usbDetails(const QString &deviceLink)
+// What /sys tells of the tty whose folder is `tty`: a UART, or a USB
+// adapter's product and serial number, a few folders above its tty device.
+QString detailsIn(const QDir &tty)
 {
-    QDir folder(QFileInfo(deviceLink).canonicalFilePath());
+    if (!readAttribute(tty, QStringLiteral("type")).isEmpty())
+        return PortDirectory::tr("built-in serial port");
+    QDir folder(QFileInfo(tty.filePath(QStringLiteral("device"))).canonicalFilePath());
     for (int level = 0; level < 4 && !folder.isRoot(); ++level) {
         const QString product = readAttribute(folder, QStringLiteral("product"));
         if (!product.isEmpty()) {
@@ -73,8 +75,7 @@ QList<PortDirectory::Port> PortDirectory::systemPorts(bool withDetails) const
             continue;
         Port port{0, m_systemRoot + QStringLiteral("/dev/") + name, {}};
         if (withDetails)
-            port.details = uartType.isEmpty() ? usbDetails(tty.filePath(QStringLiteral("device")))
-                                              : tr("built-in serial port");
+            port.details = detailsIn(tty);
         found.insert(numberingKey(name), port);
     }
     QList<Port> ports = found.values();
@@ -105,6 +106,17 @@ bool PortDirectory::readPins(QHash<qint16, QString> &pins)
             pins.insert(number, device);
     }
     return true;
+}
+
+// Under its own name in /sys, or under that of the device a link such as
+// /dev/serial/by-id/... stands for.
+QString PortDirectory::detailsOf(const QString &device) const
+{
+    const QString ttys = m_systemRoot + QStringLiteral("/sys/class/tty/");
+    QString name = QFileInfo(device).fileName();
+    if (!QFileInfo::exists(ttys + name))
+        name = QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
+    return QFileInfo::exists(ttys + name) ? detailsIn(QDir(ttys + name)) : QString();
 }
 
 bool PortDirectory::deviceFor(qint16 portNumber, QString &device)

@@ -32,6 +32,14 @@ QList<PortDirectory::Port> PortDirectory::systemPorts(bool withDetails) const
     return ports;
 }
 
+QString PortDirectory::detailsOf(const QString &device) const
+{
+    for (const Port &port : systemPorts(true))
+        if (port.device == device)
+            return port.details;
+    return {};
+}
+
 // Windows keeps a COM number with its adapter, so there is nothing to pin.
 bool PortDirectory::readPins(QHash<qint16, QString> & /*pins*/)
 {

@@ -13,8 +13,9 @@ constexpr int handOverTimeoutMs = 100;
 // master clock may send its telegram all day, so more is never held.
 constexpr qint64 receiveBufferSize = 1024;
 
-// How QSerialPort may report a device that went away: with whatever errno
-// was left over, so its own text would only mislead.
+// How QSerialPort reports a device that went away, as soon as the event loop
+// runs or at the next write: with whatever errno was left over, so its own
+// text would only mislead.
 bool reportsGone(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::WriteError
@@ -32,7 +33,7 @@ SerialPortLink::SerialPortLink(PortDirectory ports)
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     // Dropped at once: with its buffer merely capped QSerialPort would stop
-    // reading, and the readable device would wake the hang-up watch for ever.
+    // reading, and so not see the device hung up (an adapter pulled out).
     m_port.setReadBufferSize(receiveBufferSize);
     QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_port.readAll(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
@@ -67,7 +68,7 @@ bool SerialPortLink::open()
     m_port.setPortName(m_device);
     if (!m_port.open(QIODevice::ReadWrite))
         return fail(openFailure());
-    watchForHangUp();
+    m_identity = m_ports.detailsOf(m_device);
     return true;
 }
 
@@ -78,7 +79,6 @@ bool SerialPortLink::close()
     // QSerialPort drops whatever it has not yet handed over when it closes.
     handOver();
     const qint64 dropped = m_port.bytesToWrite();
-    m_hangUpWatch.reset();
     m_port.close();
     if (dropped > 0)
         return fail(tr("%1 octets waiting for %2 were not sent before it was closed.")
@@ -112,7 +112,7 @@ bool SerialPortLink::write(const QByteArray &octets)
         : m_port.errorString();
     // Octets left queued would otherwise go out ahead of the next press.
     m_port.clear(QSerialPort::Output);
-    if (!isGone())
+    if (!reportsGone(m_port.error()))
         return fail(tr("Sending to %1 failed: %2.").arg(portLabel(), reason));
     letGo();
     return fail(tr("Sending to %1 failed: the device is no longer there (unplugged, switched off "
@@ -130,17 +130,12 @@ bool SerialPortLink::handOver()
     return true;
 }
 
-bool SerialPortLink::isGone() const
-{
-    return reportsGone(m_port.error()) || hasHungUp();
-}
-
-// Let go once QSerialPort's or the watch's own handling is over; by then the
+// Let go once QSerialPort's own handling is over; by then the
 // port may have been opened afresh on a device that is there.
 void SerialPortLink::letGoLater()
 {
     const auto letGoIfGone = [this] {
-        if (m_port.isOpen() && isGone())
+        if (m_port.isOpen() && reportsGone(m_port.error()))
             letGo();
     };
     QMetaObject::invokeMethod(&m_port, letGoIfGone, Qt::QueuedConnection);
@@ -148,23 +143,29 @@ void SerialPortLink::letGoLater()
 
 void SerialPortLink::letGo()
 {
-    m_hangUpWatch.reset();
     m_port.clear(QSerialPort::Output);
     m_port.close();
     m_gone = true;
 }
 
 // Only the device that went away is taken again, never another that took its
-// number; one that is back but refused tells why.
+// name; one that is back but refused tells why.
 bool SerialPortLink::reopen()
 {
-    const QString device = m_device;
+    const QString device = m_device, identity = m_identity;
     QString now;
     const bool same = m_ports.deviceFor(m_portNumber, now) && now == device;
-    if (same && open())
+    const QString told = same ? m_ports.detailsOf(now) : QString();
+    const bool another = !told.isEmpty() && told != identity;
+    if (same && !another && open())
         return true;
     m_gone = true;
     m_device = device;
+    m_identity = identity;
+    if (another)
+        return fail(tr("Nothing was sent to %1: another device is there now (%2). Plug the one "
+                       "that was there back in, or choose the port again to use this one.")
+                        .arg(portLabel(), told));
     if (same && m_port.error() != QSerialPort::DeviceNotFoundError)
         return false;
     return fail(tr("Nothing was sent to %1: the device is no longer there. Plug it back in and "

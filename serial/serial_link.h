@@ -10,8 +10,6 @@
 #include <QSerialPort>
 #include <QString>
 
-#include <memory>
-
 // The one way into the serial port. Port numbers follow the operator's names:
 // 1 is "Com1", 50 is "Com50". Every operation that can fail returns false and
 // leaves a description for a person in errorString().
@@ -40,7 +38,8 @@ public:
 // the device sends is dropped as it arrives. A device that goes away while
 // open (an adapter pulled out, a line hung up) is let go at once, so that the
 // system can give it its name back; the next write opens that same device
-// again, never another. The systems differ in serial_link_unix.cpp, _windows.cpp.
+// again, never another adapter that the system tells apart from it (by its
+// make or serial number). The systems differ in serial_link_unix.cpp, _windows.cpp.
 class SerialPortLink final : public SerialLink
 {
     Q_DECLARE_TR_FUNCTIONS(TALVEN)
@@ -66,22 +65,17 @@ private:
         return false;
     }
     bool handOver();
-    bool isGone() const;
     void letGoLater();
     void letGo();
     bool reopen();
     // Why the system refused the device: held by another program, or not the user's.
     QString refusal() const;
-    // Whether the system hung the device up; QSerialPort does not always say.
-    bool hasHungUp() const;
-    // Lets go of the device as soon as it is hung up, not at the next write.
-    void watchForHangUp();
 
     PortDirectory m_ports;
     QSerialPort m_port;
-    std::unique_ptr<QObject> m_hangUpWatch;
     qint16 m_portNumber = 1;
     QString m_device;
+    QString m_identity; // what the system told of the device when it was opened
     bool m_gone = false; // the device went away while open
     QString m_errorString;
 };

@@ -6,14 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,14 +32,6 @@ QString lockFileOf(const QString &device)
             return path;
     }
     return {};
-}
-
-// A hung-up tty reports POLLHUP whatever it was asked; a closed descriptor
-// POLLNVAL.
-bool isHungUp(int descriptor)
-{
-    pollfd device{descriptor, 0, 0};
-    return ::poll(&device, 1, 0) == 1 && (device.revents & (POLLHUP | POLLNVAL)) != 0;
 }
 
 } // namespace
@@ -70,29 +58,4 @@ QString SerialPortLink::refusal() const
     return tr("%1. Your user needs to be in the group \"%2\" that owns the device (sudo usermod "
               "-aG %2 $USER, then log in again).")
         .arg(m_port.errorString(), info.group());
-}
-
-bool SerialPortLink::hasHungUp() const
-{
-    return m_port.isOpen() && isHungUp(int(m_port.handle()));
-}
-
-// The event loop keeps one read notifier per descriptor and QSerialPort has
-// its own, so the watch is on a duplicate, closed with the watch.
-void SerialPortLink::watchForHangUp()
-{
-    const int watched = ::fcntl(int(m_port.handle()), F_DUPFD_CLOEXEC, 0);
-    if (watched < 0)
-        return; // the next write still finds the device gone
-    auto watch = std::make_unique<QSocketNotifier>(watched, QSocketNotifier::Read);
-    QObject::connect(watch.get(), &QObject::destroyed, [watched] { ::close(watched); });
-    QObject::connect(watch.get(), &QSocketNotifier::activated, watch.get(),
-                     [this, notifier = watch.get(), watched] {
-                         // Woken by octets received too, which QSerialPort takes.
-                         if (!isHungUp(watched))
-                             return;
-                         notifier->setEnabled(false); // a hung-up tty stays ready
-                         letGoLater();
-                     });
-    m_hangUpWatch = std::move(watch);
 }

@@ -8,12 +8,3 @@ QString SerialPortLink::refusal() const
 {
     return tr("it is in use by another program.");
 }
-
-// QSerialPort reports a COM port that vanished while open as a ResourceError
-// itself, at once, so there is nothing more to ask or to watch.
-bool SerialPortLink::hasHungUp() const
-{
-    return false;
-}
-
-void SerialPortLink::watchForHangUp() { }

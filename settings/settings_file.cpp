@@ -106,6 +106,8 @@ bool SettingsFile::parse()
             return notUnderstood();
         if (line.startsWith('[') && line.endsWith(']')) {
             section = QString::fromUtf8(line.sliced(1, line.size() - 2).trimmed());
+            if (section == u"General") // Qt programs' keys of no section
+                section.clear();
             if (!m_sectionStarts.contains(section))
                 m_sectionStarts.insert(section, std::min(start, contents.size()));
             continue;

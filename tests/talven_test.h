@@ -40,9 +40,8 @@ inline qint16 stored()
     return number;
 }
 
-// Rows that only root can set up are added when root runs the suite (not a
-// user who is root in a namespace of its own, where "nobody" is no user);
-// any other user's run names them in one line at its end.
+// Rows only root (not a root of a user namespace, with no "nobody") can set up;
+// another user's run names them in one line at its end.
 inline QStringList leftToRoot;
 inline bool asRoot(const char *row)
 {
@@ -73,9 +72,8 @@ struct PseudoTerminal
         char path[256] = {};
         ::openpty(&controller, &device, path, nullptr, nullptr);
         name = QFile::decodeName(path);
-        // A line, not a terminal: what nobody reads fills the device end's
-        // queue, and the far end's writes then wait, rather than being echoed
-        // back or flushed by a ^C among them.
+        // A line, not a terminal: what nobody reads fills the queue, and writes
+        // wait, rather than being echoed back or flushed by a ^C among them.
         termios line{};
         ::tcgetattr(device, &line);
         ::cfmakeraw(&line);
@@ -83,9 +81,8 @@ struct PseudoTerminal
     }
     ~PseudoTerminal() { ::close(controller), ::close(device); }
 
-    // What has arrived once `count` octets have (or 5 s have passed), and
-    // whatever more is there by then. TALVEN hands each write to the system
-    // before it returns, so what it sent is there: read(0) waits for nothing.
+    // What arrived once `count` octets have (or 5 s passed), and more there by then;
+    // TALVEN's writes are there when they return, so read(0) waits for nothing.
     QByteArray read(qsizetype count = 0) const
     {
         QByteArray received;

@@ -54,6 +54,17 @@ bool sh(const QString &script, const QString &path)
     return QProcess::execute(u"sh"_s, {u"-c"_s, script, path}) == 0;
 }
 
+// A save of 2 over `before` (null: no file) leaving `after` (null: refused, saying
+// `told`, by a shell `fault` on the folder, a full disk or a size limit).
+struct Save
+{
+    QByteArray before, after;
+    QString told, fault;
+    bool link = false, drafts = false, fill = false;
+    int limit = -1;
+};
+Q_DECLARE_METATYPE(Save)
+
 class TestLogic : public QObject
 {
     Q_OBJECT
@@ -156,30 +167,27 @@ private Q_SLOTS:
 
     void save_data()
     {
-        QTest::addColumn<QByteArray>("before"); // null: no file yet
-        QTest::addColumn<QString>("fault"); // sh on the settings folder, a tmpfs as root
-        QTest::addColumn<int>("limit"); // a file size limit, or -1
-        QTest::addColumn<QByteArray>("after"); // once 2 is saved; null: refused with `told`
-        QTest::addColumn<QString>("told");
-        const QByteArray startup = "[Startup]\nOrvcomm=1\n";
-        const auto kept = [](const char *name, const QByteArray &before, const QByteArray &after) {
-            QTest::newRow(name) << before << QString() << -1 << after << QString();
-        };
-        kept("first run", {}, "[Startup]\nOrvcomm=2\n");
-        kept("CR LF, a line after the section's first", "[Startup]\r\nNote=kept\r\n",
-             "[Startup]\r\nOrvcomm=2\r\nNote=kept\r\n");
-        kept("the number where it stands, in quotes",
-             "; a note\n[Startup]\nOrvcomm = \"07\"\nNote=kept\n",
-             "; a note\n[Startup]\nOrvcomm = 2\nNote=kept\n");
-        kept("a key that names its section", "Startup/Orvcomm=5\n", "Startup/Orvcomm=2\n");
-        kept("no such section, no last line break", "[Ports]\nCom3=/dev/ttyUSB0",
-             "[Ports]\nCom3=/dev/ttyUSB0\n[Startup]\nOrvcomm=2\n");
-        kept("the section last, no line break", "[Startup]", "[Startup]\nOrvcomm=2\n");
-        kept("byte order mark", "\xEF\xBB\xBF[Startup]\r\nOrvcomm=1\r\n",
-             "\xEF\xBB\xBF[Startup]\r\nOrvcomm=2\r\n");
-        kept("through a link to a private file", startup, "[Startup]\nOrvcomm=2\n");
-        kept("beside a killed save's draft and another save under way", startup,
-             "[Startup]\nOrvcomm=2\n");
+        QTest::addColumn<Save>("row");
+        const QByteArray startup = "[Startup]\nOrvcomm=1\n", saved = "[Startup]\nOrvcomm=2\n";
+        QTest::newRow("first run") << Save{.after = saved};
+        QTest::newRow("CR LF, a line after the section's first")
+            << Save{"[Startup]\r\nNote=kept\r\n", "[Startup]\r\nOrvcomm=2\r\nNote=kept\r\n"};
+        QTest::newRow("the number where it stands, in quotes")
+            << Save{"; a note\n[Startup]\nOrvcomm = \"07\"\nNote=kept\n",
+                    "; a note\n[Startup]\nOrvcomm = 2\nNote=kept\n"};
+        QTest::newRow("a key that names its section")
+            << Save{"Startup/Orvcomm=5\n", "Startup/Orvcomm=2\n"};
+        QTest::newRow("no such section, no last line break") << Save{
+            "[Ports]\nCom3=/dev/ttyUSB0", "[Ports]\nCom3=/dev/ttyUSB0\n[Startup]\nOrvcomm=2\n"};
+        QTest::newRow("the section last, no line break") << Save{"[Startup]", saved};
+        QTest::newRow("byte order mark") << Save{"\xEF\xBB\xBF[Startup]\r\nOrvcomm=1\r\n",
+                                                 "\xEF\xBB\xBF[Startup]\r\nOrvcomm=2\r\n"};
+        QTest::newRow("through a link to a private file")
+            << Save{.before = startup, .after = saved, .link = true};
+        QTest::newRow("through a link to a file not there yet")
+            << Save{.after = saved, .link = true};
+        QTest::newRow("beside a killed save's draft and another save under way")
+            << Save{.before = startup, .after = saved, .drafts = true};
         // What the disk refuses. Root is refused nothing but by a read-only mount.
         const bool root = ::geteuid() == 0;
         QByteArray notes = "[Startup]\nOrvcomm=01\n"; // the number 1 as a hand may write it
@@ -187,47 +195,43 @@ private Q_SLOTS:
             notes.prepend("; the site's note " + QByteArray::number(line) + '\n');
         const QString cutShort = u"could not be written in full: the disk is full or the write was "
                                  "cut short. It was left as it was."_s;
-        QTest::newRow("locked preset")
-            << notes
-            << (root ? u"mount -o remount,ro \"$0\""_s : u"chmod a-w \"$0/TALVEN.conf\" \"$0\""_s)
-            << -1 << QByteArray()
-            << u"cannot be written: it is read-only to you. It was left as it was."_s;
-        if (asRoot("full disk")) // filled below
-            QTest::newRow("full disk") << notes << u":"_s << -1 << QByteArray() << cutShort;
+        QTest::newRow("locked preset") << Save{
+            notes,
+            {},
+            u"cannot be written: it is read-only to you. It was left as it was."_s,
+            root ? u"mount -o remount,ro \"$0\""_s : u"chmod a-w \"$0/TALVEN.conf\" \"$0\""_s};
+        if (asRoot("full disk"))
+            QTest::newRow("full disk") << Save{.before = notes, .told = cutShort, .fill = true};
+        if (asRoot("no file left on the disk"))
+            QTest::newRow("no file left on the disk")
+                << Save{notes, {}, cutShort, u"mount -o remount,nr_inodes=2 \"$0\""_s};
         QTest::newRow("past a file size limit")
-            << notes << u":"_s << 600 << QByteArray() << cutShort;
+            << Save{.before = notes, .told = cutShort, .limit = 600};
     }
-    // TALVEN's own next read gives the number saved, and every other octet
-    // stays; a link stays a link to a file of the same permissions, even on a
-    // disk whose file times step by whole seconds. A save killed half-way
-    // left a draft that the next save removes; one under way keeps its own.
-    // A disk that cannot take a change gets one true reason and leaves the
-    // file as it was with no draft beside it, but the number stored needs no
-    // write; past the user's file size limit the program goes on.
+    // TALVEN's next read gives the number saved, every other octet stays, and so
+    // does a link and the permissions; a refused save says why and leaves the file
+    // and no draft, though the number stored needs no write; the program goes on.
     void save()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, fault);
-        QFETCH(int, limit);
-        QFETCH(QByteArray, after);
-        QFETCH(QString, told);
+        QFETCH(Save, row);
         const FakeMachine machine;
         const QString path = PortSetting::location(), folder = QFileInfo(path).path();
         const QString site = path + u".site"_s, fill = folder + u"/fill"_s;
-        const QByteArrayView row = QTest::currentDataTag();
+        const bool refused = row.after.isNull();
         const auto unmount
             = qScopeGuard([&] { sh(u"! mountpoint -q \"$0\" || umount \"$0\""_s, folder); });
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(::geteuid() != 0 || !after.isNull()
+        QVERIFY(::geteuid() != 0 || !refused
                 || sh(u"mount -t tmpfs -o size=64k tmpfs \"$0\""_s, folder));
-        QVERIFY(before.isNull() || writeFile(row.startsWith("through") ? site : path, before));
-        QVERIFY(!row.startsWith("through")
-                || (QFile::setPermissions(site, QFile::ReadOwner | QFile::WriteOwner)
+        QVERIFY(row.before.isNull() || writeFile(row.link ? site : path, row.before));
+        QVERIFY(!row.link
+                || ((row.before.isNull()
+                     || QFile::setPermissions(site, QFile::ReadOwner | QFile::WriteOwner))
                     && QFile::link(u"TALVEN.conf.site"_s, path)));
         // An earlier TALVEN's save under way holds its lock file, this one's its draft.
         QLockFile lock(path + u".lock"_s);
         QFile saving(folder + u"/.TALVEN.conf.Saving.draft"_s);
-        QVERIFY(!row.startsWith("beside")
+        QVERIFY(!row.drafts
                 || (writeFile(folder + u"/.TALVEN.conf.Killed.draft"_s, "[Sta") && lock.lock()
                     && saving.open(QIODevice::WriteOnly)
                     && ::flock(saving.handle(), LOCK_EX) == 0));
@@ -237,40 +241,38 @@ private Q_SLOTS:
             ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
         };
         sameSecond();
-        QVERIFY(fault.isNull() || sh(fault, folder));
+        QVERIFY(row.fault.isNull() || sh(row.fault, folder));
+        QVERIFY(!row.fill || !writeFile(fill, QByteArray(1 << 20, '\0')));
         const QFile::Permissions permissions = QFileInfo(path).permissions();
-        QVERIFY(row != "full disk" || !writeFile(fill, QByteArray(1 << 20, '\0')));
         rlimit unlimited{};
         ::getrlimit(RLIMIT_FSIZE, &unlimited);
-        const rlimit limited{rlim_t(limit), unlimited.rlim_max};
+        const rlimit limited{rlim_t(row.limit), unlimited.rlim_max};
         ::signal(SIGXFSZ, SIG_DFL); // as a login gives it
-        QVERIFY(limit < 0 || ::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        QVERIFY(row.limit < 0 || ::setrlimit(RLIMIT_FSIZE, &limited) == 0);
         PortSetting setting;
-        const bool kept = after.isNull() ? setting.save(1) : true, saved = setting.save(2);
+        const bool kept = refused ? setting.save(1) : true, saved = setting.save(2);
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
         sameSecond();
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString told = u"The serial port number was not saved. The settings file "_s + path
+            + u' ' + row.told;
         QCOMPARE(std::tuple(kept, saved, saved ? QString() : setting.errorString(), file.readAll(),
                             stored()),
-                 std::tuple(true, !after.isNull(),
-                            told.isEmpty()
-                                ? told
-                                : u"The serial port number was not saved. The settings file "_s
-                                    + path + u' ' + told,
-                            after.isNull() ? before : after, qint16(after.isNull() ? 1 : 2)));
-        QCOMPARE(QFileInfo(path).isSymLink(), row.startsWith("through"));
-        QVERIFY(before.isNull() || QFileInfo(path).permissions() == permissions);
+                 std::tuple(true, !refused, refused ? told : QString(),
+                            refused ? row.before : row.after, qint16(refused ? 1 : 2)));
+        QCOMPARE(QFileInfo(path).isSymLink(), row.link);
+        QVERIFY(row.before.isNull() || QFileInfo(path).permissions() == permissions);
         // The draft of a save under way stays; that of a killed one is gone.
         const auto drafts
             = [&] { return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(u"draft"_s); };
         QCOMPARE(drafts(),
-                 row.startsWith("beside") ? QStringList{u".TALVEN.conf.Saving.draft"_s}
-                                          : QStringList());
+                 row.drafts ? QStringList{u".TALVEN.conf.Saving.draft"_s} : QStringList());
         saving.close();
-        QVERIFY(sh(
-            u"chmod -R u+w \"$0\"; ! mountpoint -q \"$0\" || mount -o remount,rw \"$0\"; rm -f \"$0/fill\""_s,
-            folder));
+        QVERIFY(sh(u"chmod -R u+w \"$0\"; ! mountpoint -q \"$0\" || mount -o "
+                   u"remount,rw,nr_inodes=99 \"$0\"; "
+                   "rm -f \"$0/fill\""_s,
+                   folder));
         QVERIFY2(setting.save(3) && stored() == 3, qPrintable(setting.errorString()));
         QCOMPARE(drafts(), QStringList());
     }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -28,9 +29,8 @@ QList<qint64> stateOf(const QString &path)
     return {s.st_mode, qint64(s.st_ino), s.st_size, s.st_mtim.tv_sec, s.st_mtim.tv_nsec};
 }
 
-// A start: what stands at the settings path (a "file" holding `settings`, or
-// another kind of thing), the one box then (%1: the settings file), the entry
-// chosen, and whether the settings cannot be used, so that no port opens.
+// A start: what stands at the settings path, the one box (%1: the settings file),
+// the entry chosen, and whether the settings cannot be used, so no port opens.
 struct StartUp
 {
     QByteArray settings;
@@ -53,9 +53,8 @@ struct StartUp
     }
 };
 
-// A device that goes away while open: pinned or numbered, let go by the
-// system's own report before the press, back "before" the press or "held" by
-// another program then; what the first press tells.
+// A device gone while open: pinned or not, let go before the press, back then
+// ("held" by another program, or "another" adapter there) or later; the first press.
 struct Vanished
 {
     bool pinned = false, reportedFirst = false;
@@ -130,23 +129,43 @@ private Q_SLOTS:
         QCOMPARE(m_window->children().size(), controls.size()); // in creation order
         for (qsizetype index = 0; index < controls.size(); ++index) {
             const auto *widget = qobject_cast<QWidget *>(m_window->children().at(index));
-            QCOMPARE(std::tuple(widget->objectName(), widget->geometry(), widget->toolTip(),
-                                widget->font().pointSizeF(), widget->font().bold()),
-                     std::tuple_cat(controls.at(index), std::tuple(8.25, true)));
+            QCOMPARE(
+                std::tuple(widget->objectName(), widget->geometry(), widget->toolTip(),
+                           widget->font().families().value(0), widget->font().pointSizeF(),
+                           widget->font().bold()),
+                std::tuple_cat(controls.at(index), std::tuple(u"MS Sans Serif"_s, 8.25, true)));
         }
-        QCOMPARE(std::tuple(m_iniGps->text(), m_window->findChild<QLabel *>(u"Label2"_s)->text(),
-                            m_window->findChild<QLabel *>(u"Image1"_s)->pixmap().size(),
-                            m_commSel->isEditable(), m_commSel->currentIndex(), m_commSel->count()),
-                 std::tuple(u"INIT GNSS DATE"_s, u"Serial Port:"_s, QSize(80, 60), false, -1, 50));
+        QCOMPARE(
+            std::tuple(m_iniGps->text(), m_window->findChild<QLabel *>(u"Label2"_s)->text(),
+                       m_window->findChild<QLabel *>(u"Image1"_s)->pixmap().deviceIndependentSize(),
+                       m_commSel->isEditable(), m_commSel->currentIndex(), m_commSel->count()),
+            std::tuple(u"INIT GNSS DATE"_s, u"Serial Port:"_s, QSize(80, 60), false, -1, 50));
         for (int index = 0; index < 50; ++index)
             QCOMPARE(std::pair(m_commSel->itemText(index), m_commSel->itemData(index)),
                      std::pair(u"Com%1"_s.arg(index + 1), QVariant(index + 1)));
         QCOMPARE(QApplication::focusWidget(), m_iniGps);
         QTest::keyClick(m_window.get(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), m_commSel);
-        // The button: inside a raised edge, 70 % of the face, caption and
-        // all, is pure green at scale 1 and 2; the focus and the pressed
-        // state show.
+        // The real box: the warning icon, OK alone, the program's name as title.
+        MainWindow window(nullptr, m_machine->ports());
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            m_warnings << u"%1 %2 "_s.arg(box->icon()).arg(box->standardButtons())
+                    + box->windowTitle() + u": "_s + box->text();
+            box->accept();
+        });
+        window.findChild<QPushButton *>()->click(); // with no port open
+        QCOMPARE(m_warnings,
+                 QStringList{u"%1 %2 TALVEN: Nothing was sent to Com1: the port is not open."_s
+                                 .arg(QMessageBox::Warning)
+                                 .arg(QMessageBox::Ok)});
+    }
+
+    // Inside a raised edge, 70 % of the face, caption and all, is pure green
+    // at scale 1 and 2; the focus and the pressed state show.
+    void buttonFace()
+    {
+        startWindow(false);
         const auto grab = [this](int scale) {
             QImage image(m_iniGps->size() * scale, QImage::Format_RGB32);
             image.setDevicePixelRatio(scale);
@@ -170,59 +189,78 @@ private Q_SLOTS:
         const QImage unfocused = grab(1);
         m_iniGps->setDown(true);
         QVERIFY(unfocused != focused && grab(1) != unfocused);
-        m_iniGps->setDown(false);
-        // The real box: the warning icon, OK alone, the program's name as title.
-        MainWindow window(nullptr, m_machine->ports());
-        QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            m_warnings << u"%1 %2 "_s.arg(box->icon()).arg(box->standardButtons())
-                    + box->windowTitle() + u": "_s + box->text();
-            box->accept();
-        });
-        window.findChild<QPushButton *>()->click(); // with no port open
-        QCOMPARE(m_warnings,
-                 QStringList{u"%1 %2 TALVEN: Nothing was sent to Com1: the port is not open."_s
-                                 .arg(QMessageBox::Warning)
-                                 .arg(QMessageBox::Ok)});
     }
 
     void startUp_data()
     {
         QTest::addColumn<StartUp>("row");
-        const QByteArray startup = "[Startup]\nOrvcomm=", broken = startup + "2\n";
-        const QString notUnderstood = u"%1 is not understood at line "_s;
+        const QByteArray startup = "[Startup]\nOrvcomm=", two = startup + "2\n";
+        const auto notUnderstood = [](int line, const QString &text) {
+            return u"The settings file %1 is not understood at line "_s + QString::number(line)
+                + u" ("_s + text
+                + u"), so TALVEN neither uses nor changes it. Correct or remove that line."_s;
+        };
+        const auto unusable = [](const QString &kind) {
+            return u"The settings file %1 is "_s + kind
+                + u". TALVEN neither reads nor writes it; replace it with an ordinary file or remove it."_s;
+        };
         const QString other = u"a device, a pipe or a socket"_s;
         QTest::newRow("first run") << StartUp{.index = 0, .path = u"none"_s};
         QTest::newRow("stored 2") << StartUp{.settings = startup + '2', .index = 1};
-        QTest::newRow("stored device missing")
-            << StartUp{"[Ports]\nCom3=/dev/no-such-tty\n" + startup + '3',
-                       u"Com3 (/dev/no-such-tty) is not there"_s, 2};
+        QTest::newRow("stored device missing") << StartUp{
+            "[Ports]\nCom3=/dev/no-such-tty\n" + startup + '3',
+            u"Com3 (/dev/no-such-tty) is not there: plug the device in or switch it on, then "
+            "choose the port again. This machine's serial ports: Com1 (ttyUSB0), Com2 (ttyUSB1)."_s,
+            2};
         QTest::newRow("byte order mark, comments, spaces, quotes, CR LF") << StartUp{
             .settings = "\xEF\xBB\xBF; the site's\r\n#\r\n[Startup]\r\n Orvcomm = \"2\" \r\n",
             .index = 1};
-        QTest::newRow("fraction") << StartUp{startup + "7.5", u"\"7.5\" in %1"_s};
-        QTest::newRow("99") << StartUp{startup + "99", u"number 99 names no port"_s};
+        QTest::newRow("a key of no section, as Qt programs write it")
+            << StartUp{.settings = "[General]\nStartup/Orvcomm=2\n", .index = 1};
+        QTest::newRow("fraction") << StartUp{
+            startup + "7.5",
+            u"The stored serial port number \"7.5\" in %1 is not a whole "
+            "number from -32768 to 32767."_s};
+        QTest::newRow("99") << StartUp{startup + "99",
+                                       u"The stored serial port number 99 names no "
+                                       "port: choose one from Com1 to Com50."_s};
         QTest::newRow("0") << StartUp{startup + '0'};
-        QTest::newRow("a backslash, no last line break")
-            << StartUp{broken + "LogDir=C:\\Logs\\", notUnderstood + u'3', -1, true};
+        QTest::newRow("a backslash, no last line break") << StartUp{
+            two + "LogDir=C:\\Logs\\", notUnderstood(3, u"LogDir=C:\\Logs\\"_s), -1, true};
         QTest::newRow("a note after the number")
-            << StartUp{startup + "2 ; the left clock\n", notUnderstood + u'2', -1, true};
+            << StartUp{startup + "2 ; left\n", notUnderstood(2, u"Orvcomm=2 ; left"_s), -1, true};
+        QTest::newRow("a quote inside a value")
+            << StartUp{two + "Note=\"a\"b\"\n", notUnderstood(3, u"Note=\"a\"b\""_s), -1, true};
+        QTest::newRow("a line break of old")
+            << StartUp{two + "Note=a\rb\n", notUnderstood(3, u"Note=a\rb"_s), -1, true};
+        QTest::newRow("a line of another form")
+            << StartUp{two + "Orvcomm 3\n", notUnderstood(3, u"Orvcomm 3"_s), -1, true};
         QTest::newRow("a key given twice")
-            << StartUp{broken + "[Startup]\nOrvcomm=1\n", notUnderstood + u'4', -1, true};
+            << StartUp{two + "[Startup]\nOrvcomm=1\n", notUnderstood(4, u"Orvcomm=1"_s), -1, true};
+        const QString noText
+            = u"The settings file %1 is not text and cannot be read. Correct or remove it."_s;
         QTest::newRow("ends inside a UTF-8 character")
-            << StartUp{broken + "Note=caf\xC3", u"%1 is not text"_s, -1, true};
-        QTest::newRow("pipe") << StartUp{{}, u"%1 is "_s + other + u'.', -1, true, u"pipe"_s};
+            << StartUp{two + "Note=caf\xC3", noText, -1, true};
+        QTest::newRow("a NUL") << StartUp{two + QByteArray("Note=\0\n", 7), noText, -1, true};
+        QTest::newRow("pipe") << StartUp{{}, unusable(other), -1, true, u"pipe"_s};
         QTest::newRow("link to a device") << StartUp{
-            {}, u"%1 is a link to "_s + other + u" ("_s, -1, true, u"link to a device"_s};
-        QTest::newRow("folder") << StartUp{{}, u"%1 is a folder."_s, -1, true, u"folder"_s};
+            {}, unusable(u"a link to "_s + other + u" (%2)"_s), -1, true, u"link to a device"_s};
+        QTest::newRow("folder") << StartUp{{}, unusable(u"a folder"_s), -1, true, u"folder"_s};
         QTest::newRow("oversized")
-            << StartUp{{}, u"%1 is 2.0 MiB large"_s, -1, true, u"oversized"_s};
-        QTest::newRow("a file for the folder")
-            << StartUp{{}, u"%1 cannot be read."_s, -1, true, u"file for the folder"_s};
+            << StartUp{{},
+                       unusable(u"2.0 MiB large, far larger than a settings file"_s),
+                       -1,
+                       true,
+                       u"oversized"_s};
+        QTest::newRow("a file for the folder") << StartUp{
+            {},
+            u"The settings file %1 cannot be read. Check that it is a file you may read."_s,
+            -1,
+            true,
+            u"file for the folder"_s};
     }
-    // At start-up, before the window shows: the stored port, or one box. Then
-    // the operator chooses Com2: it opens and is stored, unless the settings
-    // cannot be used, which shows that box again and leaves them as they were.
+    // Before the window shows: the stored port, or one box; then Com2 is chosen and
+    // stored, unless the settings cannot be used: that box again, nothing changed.
     void startUp()
     {
         QFETCH(StartUp, row);
@@ -230,9 +268,10 @@ private Q_SLOTS:
         QVERIFY(row.make(m_usb[1]->name));
         const QList<qint64> before = stateOf(file);
         startWindow();
-        QVERIFY2(m_warnings.size() == (row.warning.isEmpty() ? 0 : 1)
-                     && m_warnings.join(u'\n').contains(row.warning.arg(file)),
-                 qPrintable(m_warnings.join(u'\n')));
+        const QString warning
+            = QString(row.warning).replace(u"%1"_s, file).replace(u"%2"_s, m_usb[1]->name);
+        QCOMPARE(QStringList(m_warnings).replaceInStrings(m_machine->path(u"dev/"_s), QString()),
+                 warning.isEmpty() ? QStringList() : QStringList{warning});
         QCOMPARE(m_commSel->currentIndex(), row.index);
         QVERIFY(!row.warning.isEmpty() || row.index < 0 || stored() == row.index + 1); // and stored
         m_window->choosePortEntry(1);
@@ -293,31 +332,44 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QByteArray>("pins"); // %1: the device
-        QTest::addColumn<QString>(
-            "text"); // %1: the device, %2 its lock file, %3 a process, %4 the settings
-        const QByteArray pin = "Com7=%1";
+        // %1: the device, %2 its lock file, %3 a process, %4 the settings, %5 the device's group
+        QTest::addColumn<QString>("text");
+        const QByteArray pin = "Com3=%1";
+        const QString noPin
+            = u"Section Ports of the settings file %4 holds \"%6\", which names no port: "
+              "a pin reads Com3=/dev/ttyUSB0. Correct or remove it."_s;
         QTest::newRow("held by another link")
             << u"held"_s << pin
-            << u"Com7 (%1) could not be opened: it is in use by another program."_s;
-        QTest::newRow("no device for the number")
+            << u"Com3 (%1) could not be opened: it is in use by another program."_s;
+        QTest::newRow("the first number past the machine's ports")
             << QString() << QByteArray()
-            << u"Com7 has no device on this machine. This machine's serial ports: Com1 (ttyUSB0), Com2 (ttyUSB1)."_s;
+            << u"Com3 has no device on this machine. This machine's serial ports: Com1 (ttyUSB0), "
+               "Com2 (ttyUSB1)."_s;
+        QTest::newRow("no serial port on the machine")
+            << u"no ports"_s << QByteArray()
+            << u"Com3 has no device on this machine. This machine has no serial port now: plug in "
+               u"the "
+               "USB serial adapter, then choose its port."_s;
         QTest::newRow("node with no UART")
             << u"no UART"_s << pin
-            << u"Com7 (%1) could not be opened: no serial port hardware answers"_s;
-        QTest::newRow("plain file") << u"file"_s << pin << u"Com7 (%1) is not a serial device."_s;
-        QTest::newRow("Com07 beside Com7") << QString() << "Com07=%1\nCom7=%1"_ba
-                                           << u"Section Ports of the settings file %4 holds "
-                                              u"\"Com07\", which names no port: a pin reads "
-                                              "Com3=/dev/ttyUSB0. Correct or remove it."_s;
+            << u"Com3 (%1) could not be opened: no serial port hardware answers at this device. "
+               u"This "
+               "machine's serial ports: Com1 (ttyUSB0), Com2 (ttyUSB1)."_s;
+        QTest::newRow("plain file") << u"file"_s << pin << u"Com3 (%1) is not a serial device."_s;
+        QTest::newRow("Com03 beside Com3")
+            << QString() << "Com03=%1\nCom3=%1"_ba << QString(noPin).replace(u"%6"_s, u"Com03"_s);
+        QTest::newRow("Com0") << QString() << "Com0=%1\nCom3=%1"_ba
+                              << QString(noPin).replace(u"%6"_s, u"Com0"_s);
         if (::geteuid() != 0) // root opens any device; the run as "nobody" has this
             QTest::newRow("no permission")
                 << u"denied"_s << pin
-                << u"Com7 (%1) could not be opened: Permission denied. Your user needs to be in the group"_s;
+                << u"Com3 (%1) could not be opened: Permission denied. Your user needs to be in "
+                   u"the "
+                   "group \"%5\" that owns the device (sudo usermod -aG %5 $USER, then log in again)."_s;
         if (asRoot("lock file of a root program killed")) // root may take over any lock file
             QTest::newRow("lock file of a root program killed")
                 << u"stale lock"_s << pin
-                << u"Com7 (%1) could not be opened: its lock file %2 was left behind by a program "
+                << u"Com3 (%1) could not be opened: its lock file %2 was left behind by a program "
                    u"that has "
                    "ended (process %3) and belongs to root, so TALVEN may not take it over. Remove "
                    "it "
@@ -334,8 +386,10 @@ private Q_SLOTS:
         QVERIFY(::ioctl(noUart.controller, TIOCSPTLCK, &lock) == 0);
         QString device = fault == u"no UART" ? noUart.name : m_usb[1]->name;
         if (fault == u"file")
-            QVERIFY(writeFile(device = m_machine->path(u"Com7"_s), "settings"));
+            QVERIFY(writeFile(device = m_machine->path(u"Com3"_s), "settings"));
         QVERIFY(fault != u"denied" || QFile::setPermissions(device, {}));
+        if (fault == u"no ports")
+            m_machine->unplug(u"ttyUSB0"_s), m_machine->unplug(u"ttyUSB1"_s);
         FakeMachine::writeSettings("[Ports]\n" + pins.replace("%1", device.toUtf8()) + '\n');
         const QString lockFile = u"/var/lock/LCK.."_s + device.mid(5).replace(u'/', u'_');
         pid_t ended = 0;
@@ -353,37 +407,38 @@ private Q_SLOTS:
             QVERIFY(::seteuid(65534) == 0);
         }
         SerialPortLink holder(m_machine->ports()), link(m_machine->ports());
-        QVERIFY(fault != u"held" || (holder.setPortNumber(7) && holder.open()));
-        const bool opened = link.setPortNumber(7) && link.open();
+        QVERIFY(fault != u"held" || (holder.setPortNumber(3) && holder.open()));
+        const bool opened = link.setPortNumber(3) && link.open();
         QVERIFY(!opened && (ended == 0 || ::seteuid(0) == 0));
         text.replace(u"%1"_s, device)
             .replace(u"%2"_s, lockFile)
             .replace(u"%3"_s, QString::number(ended));
-        QVERIFY2(said(link).startsWith(text.replace(u"%4"_s, PortSetting::location())),
-                 qPrintable(said(link)));
+        text.replace(u"%4"_s, PortSetting::location()).replace(u"%5"_s, QFileInfo(device).group());
+        QCOMPARE(said(link), text);
         QVERIFY(fault != u"file" || QFileInfo(device).size() == 8);
     }
 
     void vanishedDeviceIsReleasedAndComesBack_data()
     {
         QTest::addColumn<Vanished>("row");
-        const QString again = u"the device is no longer there"_s;
-        QTest::newRow("numbered, found gone by the press") << Vanished{
-            .told = u"Sending to Com1 (ttyUSB0) failed: "_s + again
-                + u" (unplugged, switched off or hung up). Plug it back in and press again."_s};
-        QTest::newRow("pinned, reported by the system")
-            << Vanished{true,
-                        true,
-                        {},
-                        u"Nothing was sent to Com1 (ttyUSB0): "_s + again
-                            + u". Plug it back in and press again."_s};
+        const QString gone = u"the device is no longer there"_s,
+                      again = u"Plug it back in and press again."_s;
+        QTest::newRow("numbered, found gone by the press")
+            << Vanished{.told = u"Sending to Com1 (ttyUSB0) failed: "_s + gone
+                            + u" (unplugged, switched off or hung up). "_s + again};
+        QTest::newRow("pinned, reported by the system") << Vanished{
+            true, true, {}, u"Nothing was sent to Com1 (ttyUSB0): "_s + gone + u". "_s + again};
         QTest::newRow("back, but held by another program")
             << Vanished{false, true, u"held"_s,
                         u"Com1 (ttyUSB0) could not be opened: it is in use by another program."_s};
+        QTest::newRow("another adapter in its place") << Vanished{
+            false, true, u"another"_s,
+            u"Nothing was sent to Com1 (ttyUSB0): another device is there now (CP2102 USB to "
+            "UART, serial A1B2C3). Plug the one that was there back in, or choose the port "
+            "again to use this one."_s};
     }
-    // Let go at once, so that the system can give the adapter its name back;
-    // once back, the same device opens at 9600 8N1 and takes A then B, and no
-    // other device ever gets them.
+    // Let go at once, to get its name back; once back, the same device opens at
+    // 9600 8N1 and takes A then B, and no other device ever gets them.
     void vanishedDeviceIsReleasedAndComesBack()
     {
         QFETCH(Vanished, row);
@@ -396,17 +451,19 @@ private Q_SLOTS:
         m_usb[0]->hangUp();
         m_machine->unplug(u"ttyUSB0"_s);
         QVERIFY(!row.reportedFirst || QTest::qWaitFor([&] { return !link.isOpen(); }));
+        const auto back = [&](const QByteArray &product) {
+            m_machine->add(u"ttyUSB0"_s, second.name, {}, product);
+        };
         if (!row.back.isEmpty())
-            m_machine->add(u"ttyUSB0"_s, second.name);
+            back(row.back == u"another" ? "CP2102 USB to UART" : "FT232R USB UART");
         QVERIFY(row.back != u"held" || holder.open());
         QVERIFY(!DateCommand::sendDateInitialisation(link, m_clock));
-        QVERIFY2(said(link).startsWith(row.told) && !link.isOpen(),
-                 qPrintable(said(link))); // let go
-        if (row.back.isEmpty()) { // Com1 now stands for ttyUSB1, another clock: it gets nothing
+        QCOMPARE(said(link), row.told);
+        QVERIFY(!link.isOpen()); // let go
+        if (row.back != u"held") { // ttyUSB1, or the other adapter: neither gets anything
             QVERIFY(!DateCommand::sendDateInitialisation(link, m_clock));
-            QVERIFY2(said(link).endsWith(u"Plug it back in and press again."_s),
-                     qPrintable(said(link)));
-            m_machine->add(u"ttyUSB0"_s, second.name);
+            m_machine->unplug(u"ttyUSB0"_s);
+            back("FT232R USB UART");
         }
         holder.close();
         QVERIFY2(DateCommand::sendDateInitialisation(link, m_clock), qPrintable(said(link)));
@@ -415,6 +472,20 @@ private Q_SLOTS:
         QCOMPARE(std::tuple(cfgetospeed(&line), line.c_cflag & (CSIZE | PARENB | CSTOPB),
                             second.read(46) + '|' + m_usb[1]->read()),
                  std::tuple(speed_t(B9600), tcflag_t(CS8), workedExampleAB + '|'));
+    }
+
+    // A line that takes nothing: what a press queued and the line never took
+    // is told when the port is closed, not dropped unsaid.
+    void stalledLine()
+    {
+        SerialPortLink link(m_machine->ports());
+        QVERIFY(link.open() && link.write(QByteArray(1 << 20, 'x')) && !link.close());
+        QVERIFY2(
+            QRegularExpression(
+                u"^\\d+ octets waiting for Com1 \\(ttyUSB0\\) were not sent before it was closed\\.$"_s)
+                .match(said(link))
+                .hasMatch(),
+            qPrintable(said(link)));
     }
 
     // A master clock that talks all day on the port the window holds: the
@@ -446,7 +517,11 @@ private Q_SLOTS:
     // the list opens, ports plugged in while the program runs too.
     void portList()
     {
-        FakeMachine::writeSettings("[Ports]\nCom11=/dev/no-such-tty\n");
+        // Com12 pinned to a /dev/serial/by-id link to ttyUSB0, which tells its details.
+        const QString byId = m_machine->path(u"serial-by-id-usb-FTDI"_s);
+        QVERIFY(QFile::link(m_machine->path(u"dev/ttyUSB0"_s), byId));
+        FakeMachine::writeSettings("[Ports]\nCom11=/dev/no-such-tty\nCom12=" + byId.toUtf8()
+                                   + '\n');
         startWindow(false);
         for (const QString &port :
              u"ttyS2:4 ttyS1:0 ttyS0:4 ttyACM0 ttyUSB10 ttyUSB2 ttyXRUSB0 ttyAMA1:3 ttyAMA0:3"_s
@@ -456,17 +531,19 @@ private Q_SLOTS:
         m_commSel->showPopup();
         m_commSel->hidePopup();
         QStringList told;
-        for (int index = 0; index < 12; ++index)
+        for (int index = 0; index < 13; ++index)
             told << m_commSel->itemData(index, Qt::ToolTipRole)
                         .toString()
-                        .remove(m_machine->path(u"dev/"_s));
+                        .remove(m_machine->path(u"dev/"_s))
+                        .remove(m_machine->path({}));
         const QString uart = u": built-in serial port"_s;
         QCOMPARE(
             told,
-            (QStringList{u"ttyS0"_s + uart, u"ttyS2"_s + uart,
-                         u"ttyUSB0: FT232R USB UART, serial A1B2C3"_s, u"ttyUSB1"_s, u"ttyUSB2"_s,
-                         u"ttyUSB10"_s, u"ttyACM0"_s, u"ttyAMA0"_s + uart, u"ttyAMA1"_s + uart,
-                         u"ttyXRUSB0"_s, u"/dev/no-such-tty: not there now"_s, u"no device"_s}));
+            (QStringList{
+                u"ttyS0"_s + uart, u"ttyS2"_s + uart, u"ttyUSB0: FT232R USB UART, serial A1B2C3"_s,
+                u"ttyUSB1"_s, u"ttyUSB2"_s, u"ttyUSB10"_s, u"ttyACM0"_s, u"ttyAMA0"_s + uart,
+                u"ttyAMA1"_s + uart, u"ttyXRUSB0"_s, u"/dev/no-such-tty: not there now"_s,
+                u"/serial-by-id-usb-FTDI: FT232R USB UART, serial A1B2C3"_s, u"no device"_s}));
         m_window->choosePortEntry(10); // not there: nothing is stored
         QCOMPARE(std::pair(m_warnings.size(), stored()), std::pair(qsizetype(1), qint16(1)));
     }
