@@ -13,7 +13,7 @@
 // TALVEN's settings file on Linux, as people and earlier TALVEN versions write
 // it: [Section] and key=value lines (spaces around, values perhaps quoted),
 // blank and ';' or '#' comment lines, LF or CR LF, a byte order mark. Anything
-// else (a backslash, which Qt reads as an escape, a ';' after a value, a key
+// else (a backslash, which Qt reads as an escape, a ';' on a key line, a key
 // given twice, no UTF-8 text) refuses the file whole, never rewritten.
 class SettingsFile
 {
