@@ -46,9 +46,12 @@ fresh_chroot() {
         step="copying the bare Debian $suite from $bare"
     elif ! mount -t proc proc "$root/proc"; then
         step="mounting /proc"
-    # Pseudo-terminals of the chroot's own, for the serial tests.
+    # Pseudo-terminals of the chroot's own, for the serial tests, and shared
+    # memory that any user may use, as on a Debian that runs.
     elif ! mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"; then
         step="mounting /dev/pts"
+    elif ! mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"; then
+        step="mounting /dev/shm"
     elif ! ln -sf pts/ptmx "$root/dev/ptmx"; then
         step="linking /dev/ptmx"
     fi
@@ -61,6 +64,6 @@ fresh_chroot() {
 }
 
 remove_chroot() {
-    umount "$1/dev/pts" "$1/proc" 2>/dev/null || true
+    umount "$1/dev/shm" "$1/dev/pts" "$1/proc" 2>/dev/null || true
     rm -rf --one-file-system "$1"
 }
