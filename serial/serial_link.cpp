@@ -13,9 +13,9 @@ constexpr int handOverTimeoutMs = 100;
 // master clock may send its telegram all day, so more is never held.
 constexpr qint64 receiveBufferSize = 1024;
 
-// How QSerialPort reports a device that went away, as soon as the event loop
-// runs or at the next write: with whatever errno was left over, so its own
-// text would only mislead.
+// How QSerialPort reports a device that went away, when the event loop runs
+// or at the next write: with whatever errno was left over, so its own text
+// would only mislead.
 bool reportsGone(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::WriteError
@@ -33,7 +33,7 @@ SerialPortLink::SerialPortLink(PortDirectory ports)
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     // Dropped at once: with its buffer merely capped QSerialPort would stop
-    // reading, and so not see the device hung up (an adapter pulled out).
+    // reading, and so not see the device go away.
     m_port.setReadBufferSize(receiveBufferSize);
     QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { m_port.readAll(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
@@ -68,6 +68,7 @@ bool SerialPortLink::open()
     m_port.setPortName(m_device);
     if (!m_port.open(QIODevice::ReadWrite))
         return fail(openFailure());
+    watchForHangUp();
     m_identity = m_ports.detailsOf(m_device);
     return true;
 }
@@ -79,6 +80,7 @@ bool SerialPortLink::close()
     // QSerialPort drops whatever it has not yet handed over when it closes.
     handOver();
     const qint64 dropped = m_port.bytesToWrite();
+    m_hangUpWatch.reset();
     m_port.close();
     if (dropped > 0)
         return fail(tr("%1 octets waiting for %2 were not sent before it was closed.")
@@ -90,12 +92,9 @@ bool SerialPortLink::close()
 bool SerialPortLink::discardInput()
 {
     // A closed link has received nothing that could be discarded.
-    if (!m_port.isOpen())
-        return true;
-    if (!m_port.clear(QSerialPort::Input))
-        return fail(tr("The input of %1 could not be discarded: %2.")
-                        .arg(portLabel(), m_port.errorString()));
-    return true;
+    return !m_port.isOpen() || m_port.clear(QSerialPort::Input)
+        || fail(tr("The input of %1 could not be discarded: %2.")
+                    .arg(portLabel(), m_port.errorString()));
 }
 
 bool SerialPortLink::write(const QByteArray &octets)
@@ -112,7 +111,7 @@ bool SerialPortLink::write(const QByteArray &octets)
         : m_port.errorString();
     // Octets left queued would otherwise go out ahead of the next press.
     m_port.clear(QSerialPort::Output);
-    if (!reportsGone(m_port.error()))
+    if (!isGone())
         return fail(tr("Sending to %1 failed: %2.").arg(portLabel(), reason));
     letGo();
     return fail(tr("Sending to %1 failed: the device is no longer there (unplugged, switched off "
@@ -123,19 +122,23 @@ bool SerialPortLink::write(const QByteArray &octets)
 bool SerialPortLink::handOver()
 {
     // write() only fills QSerialPort's buffer: a device gone would be found later.
-    while (m_port.bytesToWrite() > 0) {
+    while (m_port.bytesToWrite() > 0)
         if (!m_port.waitForBytesWritten(handOverTimeoutMs))
             return m_port.error() == QSerialPort::TimeoutError;
-    }
     return true;
 }
 
-// Let go once QSerialPort's own handling is over; by then the
+bool SerialPortLink::isGone() const
+{
+    return reportsGone(m_port.error()) || hasHungUp();
+}
+
+// Let go once QSerialPort's or the watch's own handling is over; by then the
 // port may have been opened afresh on a device that is there.
 void SerialPortLink::letGoLater()
 {
     const auto letGoIfGone = [this] {
-        if (m_port.isOpen() && reportsGone(m_port.error()))
+        if (m_port.isOpen() && isGone())
             letGo();
     };
     QMetaObject::invokeMethod(&m_port, letGoIfGone, Qt::QueuedConnection);
@@ -143,7 +146,7 @@ void SerialPortLink::letGoLater()
 
 void SerialPortLink::letGo()
 {
-    m_port.clear(QSerialPort::Output);
+    m_hangUpWatch.reset();
     m_port.close();
     m_gone = true;
 }

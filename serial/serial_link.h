@@ -8,7 +8,10 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QString>
+
+#include <memory>
 
 // The one way into the serial port. Port numbers follow the operator's names:
 // 1 is "Com1", 50 is "Com50". Every operation that can fail returns false and
@@ -65,6 +68,11 @@ private:
         return false;
     }
     bool handOver();
+    bool isGone() const;
+    // Whether the system hung the device up, which Qt 6.8 takes for silence;
+    // watched for so that it is let go at once, not at the next write.
+    bool hasHungUp() const;
+    void watchForHangUp();
     void letGoLater();
     void letGo();
     bool reopen();
@@ -73,6 +81,7 @@ private:
 
     PortDirectory m_ports;
     QSerialPort m_port;
+    std::unique_ptr<QSocketNotifier> m_hangUpWatch;
     qint16 m_portNumber = 1;
     QString m_device;
     QString m_identity; // what the system told of the device when it was opened

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <poll.h>
 
 namespace {
 
@@ -58,4 +59,23 @@ QString SerialPortLink::refusal() const
     return tr("%1. Your user needs to be in the group \"%2\" that owns the device (sudo usermod "
               "-aG %2 $USER, then log in again).")
         .arg(m_port.errorString(), info.group());
+}
+
+// A hung-up tty reports POLLHUP whatever it was asked; a closed port has no
+// descriptor, which poll() passes over.
+bool SerialPortLink::hasHungUp() const
+{
+    pollfd device{int(m_port.handle()), 0, 0};
+    return ::poll(&device, 1, 0) == 1 && (device.revents & POLLHUP) != 0;
+}
+
+// The system tells a hang-up to an exception watch, which received octets do
+// not wake.
+void SerialPortLink::watchForHangUp()
+{
+    m_hangUpWatch = std::make_unique<QSocketNotifier>(m_port.handle(), QSocketNotifier::Exception);
+    QObject::connect(m_hangUpWatch.get(), &QSocketNotifier::activated, &m_port, [this] {
+        m_hangUpWatch->setEnabled(false); // a hung-up tty stays hung up
+        letGoLater();
+    });
 }

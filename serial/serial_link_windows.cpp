@@ -8,3 +8,11 @@ QString SerialPortLink::refusal() const
 {
     return tr("it is in use by another program.");
 }
+
+// QSerialPort itself reports a COM port that vanished while open, at once.
+bool SerialPortLink::hasHungUp() const
+{
+    return false;
+}
+
+void SerialPortLink::watchForHangUp() { }

@@ -33,7 +33,6 @@ bool PortSetting::save(qint16 portNumber)
     std::optional<QString> text;
     if (readText(text) && text && portNumberIn(*text) == portNumber)
         return true;
-    if (!writeText(QString::number(portNumber)))
-        return fail(tr("The serial port number was not saved. %1").arg(m_errorString));
-    return true;
+    return writeText(QString::number(portNumber))
+        || fail(tr("The serial port number was not saved. %1").arg(m_errorString));
 }
