@@ -69,8 +69,8 @@ bool SerialPortLink::hasHungUp() const
     return ::poll(&device, 1, 0) == 1 && (device.revents & POLLHUP) != 0;
 }
 
-// The system tells a hang-up to an exception watch, which received octets do
-// not wake.
+// A hung-up tty reports POLLERR with POLLHUP, which wakes an exception watch;
+// received octets do not.
 void SerialPortLink::watchForHangUp()
 {
     m_hangUpWatch = std::make_unique<QSocketNotifier>(m_port.handle(), QSocketNotifier::Exception);

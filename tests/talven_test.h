@@ -94,6 +94,24 @@ struct PseudoTerminal
             received.append(octet);
         return received;
     }
+    // The far end sends a master clock's telegrams until `total` octets in all
+    // were taken from it; false when it takes none for 5 s.
+    bool talk(qint64 total)
+    {
+        const QByteArray telegram
+            = QByteArray("\002D:09.12.26;T:3;U:14.05.00;\003\r\n").repeated(100);
+        ::fcntl(controller, F_SETFL, O_NONBLOCK);
+        for (QDeadlineTimer stalled(5000); talked < total; QCoreApplication::processEvents()) {
+            if (stalled.hasExpired())
+                return false;
+            if (const ssize_t written
+                = ::write(controller, telegram.constData(), size_t(telegram.size()));
+                written > 0)
+                talked += written, stalled.setRemainingTime(5000);
+        }
+        return true;
+    }
+    qint64 talked = 0;
     // The far end goes away, as an unplugged adapter does.
     void hangUp() { ::close(std::exchange(controller, -1)); }
 };
