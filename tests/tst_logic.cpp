@@ -179,6 +179,8 @@ private Q_SLOTS:
             << Save{"Startup/Orvcomm=5\n", "Startup/Orvcomm=2\n"};
         QTest::newRow("no such section, no last line break") << Save{
             "[Ports]\nCom3=/dev/ttyUSB0", "[Ports]\nCom3=/dev/ttyUSB0\n[Startup]\nOrvcomm=2\n"};
+        QTest::newRow("a section given twice") << Save{
+            "[Startup]\nA=1\n[Startup]\nB=2\n", "[Startup]\nOrvcomm=2\nA=1\n[Startup]\nB=2\n"};
         QTest::newRow("the section last, no line break") << Save{"[Startup]", saved};
         QTest::newRow("byte order mark") << Save{"\xEF\xBB\xBF[Startup]\r\nOrvcomm=1\r\n",
                                                  "\xEF\xBB\xBF[Startup]\r\nOrvcomm=2\r\n"};

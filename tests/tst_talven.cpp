@@ -188,7 +188,10 @@ private Q_SLOTS:
         m_commSel->setFocus();
         const QImage unfocused = grab(1);
         m_iniGps->setDown(true);
-        QVERIFY(unfocused != focused && grab(1) != unfocused);
+        // Pressed, the caption moves down and right with the sunken face.
+        const QRect caption(8, 6, m_iniGps->width() - 18, m_iniGps->height() - 13);
+        QVERIFY(unfocused != focused
+                && grab(1).copy(caption.translated(1, 1)) == unfocused.copy(caption));
     }
 
     void startUp_data()
@@ -416,6 +419,8 @@ private Q_SLOTS:
         text.replace(u"%4"_s, PortSetting::location()).replace(u"%5"_s, QFileInfo(device).group());
         QCOMPARE(said(link), text);
         QVERIFY(fault != u"file" || QFileInfo(device).size() == 8);
+        // Pins that cannot be used are what the list tells of every entry.
+        QCOMPARE(m_machine->ports().describe(2).value(1) == text, text.startsWith(u"Section"));
     }
 
     void vanishedDeviceIsReleasedAndComesBack_data()
