@@ -29,7 +29,9 @@ void GreenButton::paintEvent(QPaintEvent * /*event*/)
     const QBrush face = palette().button();
     qDrawWinButton(&painter, rect(), palette(), pressed, &face);
 
-    // A pressed caption moves down and right with the sunken face.
+    // The caption's room is inside the raised edge; pressed, it moves down and
+    // right with the sunken face.
+    option.rect.adjust(2, 2, -2, -2);
     if (pressed)
         option.rect.translate(1, 1);
     painter.drawControl(QStyle::CE_PushButtonLabel, option);

@@ -10,7 +10,10 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 
 namespace {
 
@@ -48,6 +51,32 @@ QPixmap picture(const QString &name)
     return QPixmap::fromImage(reader.read());
 }
 
+// Draws a text that would not fit in the room its control gives it a pixel
+// smaller at a time, down to 9 pixels, rather than cut it: the layout was made
+// for the window's font, and a machine may give a wider one. The texts are
+// measured when drawn, so the fonts are not read before the window maps.
+class FittingStyle final : public QProxyStyle
+{
+public:
+    FittingStyle()
+        : QProxyStyle(QStyleFactory::create(QApplication::style()->name()))
+    {
+    }
+
+    void drawItemText(QPainter *painter, const QRect &room, int flags, const QPalette &palette,
+                      bool enabled, const QString &text, QPalette::ColorRole role) const override
+    {
+        QFont font = painter->font();
+        while (QFontMetrics(font, painter->device()).horizontalAdvance(text) > room.width()
+               && QFontInfo(font).pixelSize() > 9)
+            font.setPixelSize(QFontInfo(font).pixelSize() - 1);
+        painter->save();
+        painter->setFont(font);
+        QProxyStyle::drawItemText(painter, room, flags, palette, enabled, text, role);
+        painter->restore();
+    }
+};
+
 QFont windowFont()
 {
     // The first family present wins; all have the proportions the controls
@@ -81,8 +110,13 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
     for (const int size : {16, 32, 64})
         icon.addPixmap(picture(QStringLiteral("talven-%1.png").arg(size)));
     setWindowIcon(icon);
-    setFixedSize(225, 187);
+    // Positions and sizes are in twips, 1/1440 inch: 15 to a pixel at 96 dots
+    // per inch, more where the density is left unscaled.
+    const auto pixels
+        = [perTwip = logicalDpiY() / 1440.0](int twips) { return qRound(twips * perTwip); };
+    setFixedSize(pixels(3375), pixels(2805));
     setFont(windowFont());
+    m_fittingStyle = std::make_unique<FittingStyle>();
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(windowPalette);
@@ -90,7 +124,8 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
 
     m_commSel = new PortList(ports, this);
     m_commSel->setObjectName(QStringLiteral("CommSel"));
-    m_commSel->setGeometry(104, 88, 65, 21);
+    m_commSel->setGeometry(pixels(1560), pixels(1320), pixels(975), pixels(315));
+    m_commSel->setStyle(m_fittingStyle.get());
     m_commSel->setToolTip(
         QStringLiteral("Sets the Serial Port for communicating with the Master Clock"));
     for (int portNumber = 1; portNumber <= portCount; ++portNumber)
@@ -99,16 +134,18 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
 
     m_iniGps = new GreenButton(QStringLiteral("INIT GNSS DATE"), QColor(0, 255, 0), this);
     m_iniGps->setObjectName(QStringLiteral("IniGPS"));
-    m_iniGps->setGeometry(56, 128, 113, 25);
+    m_iniGps->setGeometry(pixels(840), pixels(1920), pixels(1695), pixels(375));
+    m_iniGps->setStyle(m_fittingStyle.get());
     m_iniGps->setToolTip(QStringLiteral("Initialize GNSS Receiver Date"));
 
     auto *label2 = new QLabel(QStringLiteral("Serial Port:"), this);
     label2->setObjectName(QStringLiteral("Label2"));
-    label2->setGeometry(24, 88, 73, 17);
+    label2->setGeometry(pixels(360), pixels(1320), pixels(1095), pixels(255));
+    label2->setStyle(m_fittingStyle.get());
 
     auto *image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
-    image1->setGeometry(16, 8, 80, 60);
+    image1->setGeometry(pixels(240), pixels(120), 80, 60); // the picture at its own size
     const bool scaledUp = devicePixelRatioF() > 1;
     QPixmap emblem
         = picture(scaledUp ? QStringLiteral("emblem@2x.png") : QStringLiteral("emblem.png"));

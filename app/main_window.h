@@ -19,6 +19,7 @@
 #include "serial_link.h"
 
 #include <QCoreApplication>
+#include <QStyle>
 #include <QWidget>
 
 #include <memory>
@@ -51,6 +52,7 @@ public:
 private:
     void selectPort();
 
+    std::unique_ptr<QStyle> m_fittingStyle; // the controls' style
     QComboBox *m_commSel = nullptr;
     QPushButton *m_iniGps = nullptr;
     std::unique_ptr<SerialLink> m_msComm1;

@@ -25,14 +25,15 @@ if [[ $kind == windows ]]; then
     # MinGW-w64 with POSIX threads, Ninja and git for Qt; Wine's tablet
     # headers, which Debian's qtbase sources lack; NSIS for the installer;
     # osslsigncode and openssl to sign the program files; Wine, an X server,
-    # xdotool, xclip and pefile for the tests.
+    # xdotool, xclip, pefile and Pillow (to read the screen) for the tests.
     packages+=(g++-mingw-w64-x86-64-posix ninja-build git dpkg-dev libwine-dev nsis
-               wine wine64 xvfb xauth xdotool xclip python3 python3-pefile osslsigncode openssl)
+               wine wine64 xvfb xauth xdotool xclip python3 python3-pefile python3-pil osslsigncode
+               openssl)
 fi
 # What the suite runs: the package checks (lintian, and reuse, which reads
-# what git ignores), an X server for the button, and python3 to make a socket
-# at the settings path.
-suite=(appstream desktop-file-utils dpkg-dev lintian reuse git xvfb xauth python3)
+# what git ignores), an X server for the button, python3 to make a socket at
+# the settings path, and DejaVu Sans, a font wider than the window's.
+suite=(appstream desktop-file-utils dpkg-dev lintian reuse git xvfb xauth python3 fonts-dejavu-core)
 if [[ $kind == test ]]; then
     # ... with the sanitizer build and the style checks.
     packages+=(clang libclang-rt-dev clang-format clang-tidy "${suite[@]}")

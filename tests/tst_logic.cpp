@@ -271,9 +271,8 @@ private Q_SLOTS:
         QCOMPARE(drafts(),
                  row.drafts ? QStringList{u".TALVEN.conf.Saving.draft"_s} : QStringList());
         saving.close();
-        QVERIFY(sh(u"chmod -R u+w \"$0\"; ! mountpoint -q \"$0\" || mount -o "
-                   u"remount,rw,nr_inodes=99 \"$0\"; "
-                   "rm -f \"$0/fill\""_s,
+        QVERIFY(sh(u"chmod -R u+w \"$0\"; ! mountpoint -q \"$0\" || mount -o remount,rw,"
+                   "nr_inodes=99 \"$0\"; rm -f \"$0/fill\""_s,
                    folder));
         QVERIFY2(setting.save(3) && stored() == 3, qPrintable(setting.errorString()));
         QCOMPARE(drafts(), QStringList());

@@ -194,6 +194,56 @@ private Q_SLOTS:
                 && grab(1).copy(caption.translated(1, 1)) == unfocused.copy(caption));
     }
 
+    // Every text of the window whole in this process's font and density: its ink lies
+    // in the room its control gives it, in the shape it has in the control made 200
+    // pixels wider; a pixel smaller where TALVEN_EXPECTED says: "family|width|texts".
+    void textsWhole()
+    {
+        const QStringList expected
+            = qEnvironmentVariable("TALVEN_EXPECTED", u"Liberation Sans|225|^$"_s).split(u'|');
+        startWindow(false);
+        QCOMPARE(std::tuple(QFontInfo(m_window->font()).family(), m_window->width(),
+                            m_window->findChild<QLabel *>(u"Image1"_s)->size()),
+                 std::tuple(expected.at(0), expected.at(1).toInt(), QSize(80, 60)));
+        // Where the text `shown` darkens the control `wider`, drawn `smaller`, and how.
+        const auto inkOf = [&](QWidget *control, const auto &shown, int wider, bool smaller) {
+            QFont sized = m_window->font();
+            sized.setPixelSize(QFontInfo(sized).pixelSize() - 1);
+            control->setFont(smaller ? sized : QFont());
+            control->resize(control->size() + QSize(wider, 0));
+            const auto grab = [&](bool on) { return shown(on), control->grab().toImage(); };
+            const QImage blank = grab(false), drawn = grab(true);
+            control->setFont({});
+            control->resize(control->size() - QSize(wider, 0));
+            QRect ink;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    ink |= qGray(drawn.pixel(x, y)) < qGray(blank.pixel(x, y)) ? QRect(x, y, 1, 1)
+                                                                               : QRect();
+            return std::pair(ink, drawn.copy(ink));
+        };
+        // The label's and the button's texts, or the list's entry `index`.
+        const auto check = [&](QWidget *control, QRectF room, const QString &text, int index) {
+            const auto shown = [&](bool on) {
+                index < 0 ? void(control->setProperty("text", on ? text : QString()))
+                          : m_commSel->setCurrentIndex(on ? index : -1);
+            };
+            const bool smaller = QRegularExpression(expected.at(2)).match(text).hasMatch();
+            const auto ink = inkOf(control, shown, 0, false),
+                       whole = inkOf(control, shown, 200, smaller);
+            const qreal scale = control->devicePixelRatioF();
+            QVERIFY2(QRectF(room.topLeft() * scale, room.size() * scale).contains(ink.first)
+                         && ink.second == whole.second,
+                     qPrintable(text));
+        };
+        auto *label = m_window->findChild<QLabel *>(u"Label2"_s);
+        check(label, label->rect(), label->text(), -1);
+        check(m_iniGps, QRectF(m_iniGps->rect()).adjusted(2, 2, -2, -2), m_iniGps->text(), -1);
+        // A cut entry is drawn in another shape; one under the arrow, on another ground.
+        for (int index = 0; index < m_commSel->count(); ++index)
+            check(m_commSel, m_commSel->rect(), m_commSel->itemText(index), index);
+    }
+
     void startUp_data()
     {
         QTest::addColumn<StartUp>("row");
@@ -245,22 +295,18 @@ private Q_SLOTS:
         QTest::newRow("ends inside a UTF-8 character")
             << StartUp{two + "Note=caf\xC3", noText, -1, true};
         QTest::newRow("a NUL") << StartUp{two + QByteArray("Note=\0\n", 7), noText, -1, true};
-        QTest::newRow("pipe") << StartUp{{}, unusable(other), -1, true, u"pipe"_s};
-        QTest::newRow("link to a device") << StartUp{
-            {}, unusable(u"a link to "_s + other + u" (%2)"_s), -1, true, u"link to a device"_s};
-        QTest::newRow("folder") << StartUp{{}, unusable(u"a folder"_s), -1, true, u"folder"_s};
-        QTest::newRow("oversized")
-            << StartUp{{},
-                       unusable(u"2.0 MiB large, far larger than a settings file"_s),
-                       -1,
-                       true,
-                       u"oversized"_s};
-        QTest::newRow("a file for the folder") << StartUp{
-            {},
+        const auto refused = [](const QString &warning, const QString &path) {
+            return StartUp{.warning = warning, .refused = true, .path = path};
+        };
+        QTest::newRow("pipe") << refused(unusable(other), u"pipe"_s);
+        QTest::newRow("link to a device")
+            << refused(unusable(u"a link to "_s + other + u" (%2)"_s), u"link to a device"_s);
+        QTest::newRow("folder") << refused(unusable(u"a folder"_s), u"folder"_s);
+        QTest::newRow("oversized") << refused(
+            unusable(u"2.0 MiB large, far larger than a settings file"_s), u"oversized"_s);
+        QTest::newRow("a file for the folder") << refused(
             u"The settings file %1 cannot be read. Check that it is a file you may read."_s,
-            -1,
-            true,
-            u"file for the folder"_s};
+            u"file for the folder"_s);
     }
     // Before the window shows: the stored port, or one box; then Com2 is chosen and
     // stored, unless the settings cannot be used: that box again, nothing changed.
@@ -315,10 +361,8 @@ private Q_SLOTS:
         auto *widget = m_window->findChild<QWidget *>(focus);
         widget->setFocus();
         const QImage before = m_window->grab().toImage();
-        if (key == 0)
-            QTest::mouseClick(widget, Qt::LeftButton);
-        else
-            QTest::keyClick(widget, static_cast<Qt::Key>(key));
+        key == 0 ? QTest::mouseClick(widget, Qt::LeftButton)
+                 : QTest::keyClick(widget, Qt::Key(key));
         const bool pressed = focus == u"IniGPS";
         QCOMPARE(m_usb[0]->read(pressed ? 46 : 0), pressed ? workedExampleAB : QByteArray());
         QVERIFY(chosen > 0 || m_window->grab().toImage() == before);
@@ -351,13 +395,11 @@ private Q_SLOTS:
         QTest::newRow("no serial port on the machine")
             << u"no ports"_s << QByteArray()
             << u"Com3 has no device on this machine. This machine has no serial port now: plug in "
-               u"the "
-               "USB serial adapter, then choose its port."_s;
+               "the USB serial adapter, then choose its port."_s;
         QTest::newRow("node with no UART")
             << u"no UART"_s << pin
             << u"Com3 (%1) could not be opened: no serial port hardware answers at this device. "
-               u"This "
-               "machine's serial ports: Com1 (ttyUSB0), Com2 (ttyUSB1)."_s;
+               "This machine's serial ports: Com1 (ttyUSB0), Com2 (ttyUSB1)."_s;
         QTest::newRow("plain file") << u"file"_s << pin << u"Com3 (%1) is not a serial device."_s;
         QTest::newRow("Com03 beside Com3") << u"refused pins"_s << "Com03=%1\nCom3=%1"_ba
                                            << QString(noPin).replace(u"%6"_s, u"Com03"_s);
@@ -366,17 +408,15 @@ private Q_SLOTS:
         if (::geteuid() != 0) // root opens any device; the run as "nobody" has this
             QTest::newRow("no permission")
                 << u"denied"_s << pin
-                << u"Com3 (%1) could not be opened: Permission denied. Your user needs to be in "
-                   u"the "
-                   "group \"%5\" that owns the device (sudo usermod -aG %5 $USER, then log in again)."_s;
+                << u"Com3 (%1) could not be opened: Permission denied. Your user needs to be "
+                   "in the group \"%5\" that owns the device (sudo usermod -aG %5 $USER, then "
+                   "log in again)."_s;
         if (asRoot("lock file of a root program killed")) // root may take over any lock file
             QTest::newRow("lock file of a root program killed")
                 << u"stale lock"_s << pin
                 << u"Com3 (%1) could not be opened: its lock file %2 was left behind by a program "
-                   u"that has "
-                   "ended (process %3) and belongs to root, so TALVEN may not take it over. Remove "
-                   "it "
-                   "(sudo rm %2), then choose the port again."_s;
+                   "that has ended (process %3) and belongs to root, so TALVEN may not take it "
+                   "over. Remove it (sudo rm %2), then choose the port again."_s;
     }
     void failuresNamePortAndDevice()
     {
@@ -486,12 +526,9 @@ private Q_SLOTS:
     {
         SerialPortLink link(m_machine->ports());
         QVERIFY(link.open() && link.write(QByteArray(1 << 20, 'x')) && !link.close());
-        QVERIFY2(
-            QRegularExpression(
-                u"^\\d+ octets waiting for Com1 \\(ttyUSB0\\) were not sent before it was closed\\.$"_s)
-                .match(said(link))
-                .hasMatch(),
-            qPrintable(said(link)));
+        const QRegularExpression told(
+            u"^\\d+ octets waiting for Com1 \\(ttyUSB0\\) were not sent before it was closed\\.$"_s);
+        QVERIFY2(told.match(said(link)).hasMatch(), qPrintable(said(link)));
     }
 
     // A master clock that talks all day on the port the window holds: the
