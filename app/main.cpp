@@ -4,12 +4,18 @@
 #include "main_window.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TALVEN"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    // The fonts the program carries, where it carries any (on Windows).
+    for (const QFileInfo &font : QDir(QStringLiteral(":/fonts")).entryInfoList(QDir::Files))
+        QFontDatabase::addApplicationFont(font.filePath());
 
     MainWindow window;
     window.load();

@@ -24,6 +24,18 @@ if(NOT EXISTS ${qt_licenses}/parts.txt)
 endif()
 install(DIRECTORY ${qt_licenses}/ DESTINATION licenses/Qt PATTERN parts.txt EXCLUDE)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licenses RENAME TALVEN-GPL-3.0-or-later.txt)
+# Ships the copyright file of the Debian package that provides `path`, and
+# names that package in `package`.
+function(ship_copyright path)
+    file(REAL_PATH ${path} path)
+    execute_process(COMMAND dpkg-query -S ${path} OUTPUT_VARIABLE owner
+                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX REPLACE ":.*" "" owner "${owner}")
+    install(FILES /usr/share/doc/${owner}/copyright DESTINATION licenses
+            RENAME ${owner}-copyright.txt)
+    set(package ${owner} PARENT_SCOPE)
+endfunction()
+ship_copyright(${TALVEN_WINDOW_FONT})
 set(qt_dlls Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6SerialPort.dll platforms/qwindows.dll
             styles/qwindowsvistastyle.dll)
 list(TRANSFORM qt_dlls PREPEND ${bin}/)
@@ -33,6 +45,8 @@ string(JOIN "\n" readme
     ""
     "${bin}/talven.exe"
     "    TALVEN ${PROJECT_VERSION}, GPL-3.0-or-later [TALVEN-GPL-3.0-or-later.txt]"
+    "    Built into it: the font Liberation Sans Bold, OFL-1.1, from Debian's package"
+    "    ${package} [${package}-copyright.txt]"
     ""
     "${qt_dlls}"
     "    Qt ${Qt6_VERSION}, LGPL-3.0-only [Qt/LGPL-3.0-only.txt] [Qt/GPL-3.0-only.txt]"
@@ -59,12 +73,7 @@ foreach(runtime libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
         message(FATAL_ERROR "The compiler does not know where ${runtime} is.")
     endif()
     install(FILES ${path} DESTINATION ${bin})
-    file(REAL_PATH ${path} path)
-    execute_process(COMMAND dpkg-query -S ${path} OUTPUT_VARIABLE owner
-                    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-    string(REGEX REPLACE ":.*" "" package "${owner}")
-    install(FILES /usr/share/doc/${package}/copyright DESTINATION licenses
-            RENAME ${package}-copyright.txt)
+    ship_copyright(${path})
     string(APPEND readme "\n\n${bin}/${runtime}\n    The MinGW-w64 run-time, from Debian's "
                          "package ${package} [${package}-copyright.txt]")
 endforeach()

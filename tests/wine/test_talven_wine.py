@@ -5,8 +5,9 @@
 test's own. COM5 and COM6 are Wine's device links to pseudo-terminals whose
 far ends are read octet by octet; a warning box is read with Ctrl+C, which
 copies its text on Windows.   test_talven_wine.py INSTALLER PORTABLE_ZIP"""
-import datetime, functools, glob, operator, os, pty, select, stat, subprocess, sys, tempfile, termios
-import time, unittest, zipfile
+import datetime, functools, glob, operator, os, pathlib, pty, re, select, stat, subprocess, sys
+import tempfile, termios, time, unittest, zipfile
+from PIL import ImageGrab
 
 INSTALLER, PORTABLE_ZIP = sys.argv[1:3]
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\TALVEN\Startup"
@@ -77,8 +78,10 @@ class TalvenUnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.prefix = tempfile.TemporaryDirectory(prefix="talven-wine-")
+        fonts = os.path.join(cls.prefix.name, "fonts.conf")  # Wine's own fonts, none of Debian's
+        pathlib.Path(fonts).write_text("<fontconfig/>\n")
         cls.env = dict(os.environ, WINEPREFIX=cls.prefix.name, WINEDEBUG="-all",
-                       WINEDLLOVERRIDES="mscoree,mshtml=")
+                       WINEDLLOVERRIDES="mscoree,mshtml=", FONTCONFIG_FILE=fonts)
         cls.ports = {5: PseudoTerminal(), 6: PseudoTerminal()}
         # Windows refuses a COM port that another program holds as "access
         # denied". Wine lets a second program open it, so COM7 is a device
@@ -178,8 +181,7 @@ class TalvenUnderWine(unittest.TestCase):
                  for window in run("xdotool", "search", "--onlyvisible", "--name", "",
                                    check=False).split()]
         state = "still runs" if self.process.poll() is None else f"ended ({self.process.returncode})"
-        with open(self.log, errors="replace") as log:
-            messages = log.read()[-4000:]
+        messages = pathlib.Path(self.log).read_text(errors="replace")[-4000:]
         return (f"no window {title!r} came within 60 s; the boxes read before: {boxes}; the "
                 f"windows there: {there or 'none'}; talven.exe {state}; its last Wine "
                 f"messages:\n{messages}")
@@ -203,7 +205,6 @@ class TalvenUnderWine(unittest.TestCase):
     def test_start_on_the_stored_port_click_and_choose(self):
         window, boxes = self.start(("REG_SZ", "5"))
         self.assertEqual(boxes, [])
-        self.assertIn("Geometry: 225x187", run("xdotool", "getwindowgeometry", window))
         self.assertEqual(self.ports[5].line(), (termios.B9600, termios.CS8))  # while held
         run("xdotool", "mousemove", "--window", window, "112", "140", "click", "1")
         self.assertIn(self.ports[5].read(), pairs_of_today())
@@ -212,6 +213,28 @@ class TalvenUnderWine(unittest.TestCase):
         keys(window, "Tab", "space")
         self.assertIn(self.ports[6].read(), pairs_of_today())
         self.assertEqual(self.ports[5].read(0.5) + self.ports[6].read(0.5), b"")
+
+    def test_label_and_caption_whole_at_96_and_144_dpi(self):
+        """Their ink as wide as the font the program carries draws them (Wine's own fonts: wider,
+        or empty boxes), and short of the edges of the label's box and the button's face."""
+        desktop = r"HKCU\Control Panel\Desktop"
+        self.addCleanup(self.wine, "reg", "delete", desktop, "/v", "LogPixels", "/f", check=False)
+        for dpi, size, widths in [(96, "225x187", [56, 86]), (144, "338x281", [84, 129])]:
+            with self.subTest(dpi=dpi):
+                self.wine("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                          str(dpi), "/f")
+                window = self.start(("REG_SZ", "5"))[0]
+                keys(window, "Tab")  # the button's focus frame away
+                geometry = run("xdotool", "getwindowgeometry", window)
+                self.assertIn(f"Geometry: {size}", geometry)
+                left, top = map(int, re.search(r"Position: (\d+),(\d+)", geometry).groups())
+                screen, found = ImageGrab.grab(xdisplay=os.environ["DISPLAY"]), []
+                for box in [(24, 88, 97, 105), (58, 130, 167, 151)]:  # at 96 dpi
+                    x0, y0, x1, y1 = (round(value * dpi / 96) for value in box)
+                    dark = [x for x in range(x0, x1) if any(
+                        screen.getpixel((left + x, top + y))[1] < 128 for y in range(y0, y1))]
+                    found.append((x0 < dark[0] and dark[-1] < x1 - 1, dark[-1] - dark[0] + 1))
+                self.assertEqual(found, [(True, width) for width in widths])
 
     def test_one_box_for_a_bad_stored_value_a_missing_or_a_held_port(self):
         self.assertTrue(self.refused, "a nodev file system for COM7 needs root to mount it")
