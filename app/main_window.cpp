@@ -14,19 +14,23 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QStylePainter>
 
 namespace {
 
 constexpr int portCount = 50;
 
 // The port list tells again which device each entry stands for whenever it
-// opens, so that an adapter plugged in meanwhile shows up.
+// opens, so that an adapter plugged in meanwhile shows up. Its entry is drawn
+// by `texts`, which the list does not take as its own style: a list whose
+// style changes builds its popup at once, before the window shows.
 class PortList final : public QComboBox
 {
 public:
-    PortList(PortDirectory ports, QWidget *parent)
+    PortList(PortDirectory ports, const QStyle *texts, QWidget *parent)
         : QComboBox(parent)
         , m_ports(std::move(ports))
+        , m_texts(texts)
     {
     }
 
@@ -38,8 +42,19 @@ public:
         QComboBox::showPopup();
     }
 
+protected:
+    void paintEvent(QPaintEvent * /*event*/) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        m_texts->drawControl(QStyle::CE_ComboBoxLabel, &option, &painter, this);
+    }
+
 private:
     PortDirectory m_ports;
+    const QStyle *m_texts;
 };
 
 // One of the program's pictures, read as the PNG it is: no image plugin is
@@ -122,10 +137,9 @@ MainWindow::MainWindow(std::unique_ptr<SerialLink> link, const PortDirectory &po
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
-    m_commSel = new PortList(ports, this);
+    m_commSel = new PortList(ports, m_fittingStyle.get(), this);
     m_commSel->setObjectName(QStringLiteral("CommSel"));
     m_commSel->setGeometry(pixels(1560), pixels(1320), pixels(975), pixels(315));
-    m_commSel->setStyle(m_fittingStyle.get());
     m_commSel->setToolTip(
         QStringLiteral("Sets the Serial Port for communicating with the Master Clock"));
     for (int portNumber = 1; portNumber <= portCount; ++portNumber)

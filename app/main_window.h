@@ -52,7 +52,7 @@ public:
 private:
     void selectPort();
 
-    std::unique_ptr<QStyle> m_fittingStyle; // the controls' style
+    std::unique_ptr<QStyle> m_fittingStyle; // draws the controls' texts
     QComboBox *m_commSel = nullptr;
     QPushButton *m_iniGps = nullptr;
     std::unique_ptr<SerialLink> m_msComm1;
