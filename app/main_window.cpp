@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleFactory>
 #include <QStylePainter>
 
 namespace {
@@ -69,12 +68,13 @@ QPixmap picture(const QString &name)
 // Draws a text that would not fit in the room its control gives it a pixel
 // smaller at a time, down to 9 pixels, rather than cut it: the layout was made
 // for the window's font, and a machine may give a wider one. The texts are
-// measured when drawn, so the fonts are not read before the window maps.
+// measured when drawn, so the fonts are not read before the window maps. Qt's
+// own styles draw every text of these controls through drawItemText.
 class FittingStyle final : public QProxyStyle
 {
 public:
     FittingStyle()
-        : QProxyStyle(QStyleFactory::create(QApplication::style()->name()))
+        : QProxyStyle(QApplication::style()->name())
     {
     }
 

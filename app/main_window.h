@@ -36,6 +36,8 @@ public:
     // the port numbers. The port list shows what each entry stands for.
     explicit MainWindow(std::unique_ptr<SerialLink> link = {},
                         const PortDirectory &ports = PortDirectory(), QWidget *parent = nullptr);
+    // The controls go before the style that draws their texts.
+    ~MainWindow() override { qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly)); }
 
     // Brings back the port of the previous run, once, before the window shows.
     void load();

@@ -215,8 +215,8 @@ class TalvenUnderWine(unittest.TestCase):
         self.assertEqual(self.ports[5].read(0.5) + self.ports[6].read(0.5), b"")
 
     def test_label_and_caption_whole_at_96_and_144_dpi(self):
-        """Their ink as wide as the font the program carries draws them (Wine's own fonts: wider,
-        or empty boxes), and short of the edges of the label's box and the button's face."""
+        """As wide as the font the program carries draws them (Wine's fonts: empty boxes), and
+        short of the edges of the label's box and the button's face, which a cut text reaches."""
         desktop = r"HKCU\Control Panel\Desktop"
         self.addCleanup(self.wine, "reg", "delete", desktop, "/v", "LogPixels", "/f", check=False)
         for dpi, size, widths in [(96, "225x187", [56, 86]), (144, "338x281", [84, 129])]:
