@@ -42,6 +42,7 @@ public:
     }
 
 protected:
+    // As QComboBox paints itself (no placeholder text here), the entry drawn by `texts`.
     void paintEvent(QPaintEvent * /*event*/) override
     {
         QStylePainter painter(this);
@@ -81,10 +82,11 @@ public:
     void drawItemText(QPainter *painter, const QRect &room, int flags, const QPalette &palette,
                       bool enabled, const QString &text, QPalette::ColorRole role) const override
     {
+        // Counted down here: a font of fixed sizes may give back a larger one.
         QFont font = painter->font();
-        while (QFontMetrics(font, painter->device()).horizontalAdvance(text) > room.width()
-               && QFontInfo(font).pixelSize() > 9)
-            font.setPixelSize(QFontInfo(font).pixelSize() - 1);
+        for (int size = QFontInfo(font).pixelSize(); size > 9
+             && QFontMetrics(font, painter->device()).horizontalAdvance(text) > room.width();)
+            font.setPixelSize(--size);
         painter->save();
         painter->setFont(font);
         QProxyStyle::drawItemText(painter, room, flags, palette, enabled, text, role);
